@@ -1,0 +1,134 @@
+#include "aikensource.h"
+
+#include <QRegularExpression>
+
+namespace AikenSource {
+namespace {
+
+const QString kLetters = QStringLiteral("ABCD");
+
+// "A. text" or "A) text"; returns the letter index or -1.
+int choiceIndex(const QString &line, QString *text)
+{
+    if (line.size() < 2)
+        return -1;
+    const int index = int(kLetters.indexOf(line.at(0)));
+    if (index < 0 || (line.at(1) != QLatin1Char('.') && line.at(1) != QLatin1Char(')')))
+        return -1;
+    *text = line.mid(2).trimmed();
+    return index;
+}
+
+} // namespace
+
+QString Question::questionText() const
+{
+    QString text = stem;
+    for (int i = 0; i < choices.size(); ++i)
+        text += QStringLiteral("\n%1. %2").arg(kLetters.at(i)).arg(choices.at(i));
+    return text;
+}
+
+Parse parse(const QString &text, const QString &fileName)
+{
+    Parse result;
+    QString category;
+    Question current;
+    bool inQuestion = false;
+
+    const auto error = [&](int line, const QString &message) {
+        result.errors << QStringLiteral("%1:%2: %3").arg(fileName).arg(line).arg(message);
+    };
+
+    QString normalised = text;
+    if (normalised.startsWith(QChar(0xFEFF)))
+        normalised.remove(0, 1);
+    normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QStringList lines = normalised.split(QLatin1Char('\n'));
+
+    for (int i = 0; i < lines.size(); ++i) {
+        const int lineNo = i + 1;
+        const QString line = lines.at(i).trimmed();
+        if (line.isEmpty()) {
+            if (inQuestion) {
+                error(current.line, QStringLiteral("question without an ANSWER line"));
+                inQuestion = false;
+            }
+            continue;
+        }
+        if (line.startsWith(QLatin1String("$CATEGORY:"))) {
+            if (inQuestion) {
+                error(current.line, QStringLiteral("question without an ANSWER line"));
+                inQuestion = false;
+            }
+            category = line.mid(10).trimmed();
+            continue;
+        }
+        if (line.startsWith(QLatin1String("ANSWER:"))) {
+            if (!inQuestion) {
+                error(lineNo, QStringLiteral("ANSWER line without a question"));
+                continue;
+            }
+            current.answer = line.mid(7).trimmed();
+            inQuestion = false;
+            if (current.choices.size() != 4)
+                error(current.line, QStringLiteral("question has %1 choices, not 4").arg(current.choices.size()));
+            else if (current.answer.size() != 1 || !kLetters.contains(current.answer))
+                error(lineNo, QStringLiteral("answer \"%1\" is not one of A, B, C, D").arg(current.answer));
+            else if (category.isEmpty())
+                error(current.line, QStringLiteral("question before any $CATEGORY line"));
+            else
+                result.questions << current;
+            continue;
+        }
+        QString choiceText;
+        const int index = inQuestion ? choiceIndex(line, &choiceText) : -1;
+        if (index >= 0) {
+            if (index != current.choices.size())
+                error(lineNo, QStringLiteral("choice %1 out of order").arg(kLetters.at(index)));
+            current.choices << choiceText;
+            continue;
+        }
+        if (inQuestion && !current.choices.isEmpty()) {
+            error(lineNo, QStringLiteral("text after the choices; expected ANSWER:"));
+            continue;
+        }
+        if (inQuestion) {
+            current.stem += QLatin1Char('\n') + line; // a stem of several lines
+            continue;
+        }
+        current = Question();
+        current.category = category;
+        current.stem = line;
+        current.file = fileName;
+        current.line = lineNo;
+        inQuestion = true;
+    }
+    if (inQuestion)
+        error(current.line, QStringLiteral("question without an ANSWER line"));
+    return result;
+}
+
+QString format(const Question &q)
+{
+    return q.questionText() + QStringLiteral("\nANSWER: ") + q.answer;
+}
+
+bool splitQuestionText(const QString &text, QString *stem, QStringList *choices)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() < 5)
+        return false;
+    QStringList found;
+    for (int i = 0; i < 4; ++i) {
+        QString choice;
+        if (choiceIndex(lines.at(lines.size() - 4 + i), &choice) != i)
+            return false;
+        found << choice;
+    }
+    *stem = lines.mid(0, lines.size() - 4).join(QLatin1Char('\n'));
+    *choices = found;
+    return true;
+}
+
+} // namespace AikenSource

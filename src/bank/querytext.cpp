@@ -1,0 +1,191 @@
+#include "querytext.h"
+
+#include "bankschema.h"
+
+namespace QueryText {
+namespace {
+
+class Scanner
+{
+public:
+    explicit Scanner(const QString &text) : m_text(text) {}
+
+    void skipBlanks()
+    {
+        while (m_pos < m_text.size() && m_text.at(m_pos).isSpace())
+            ++m_pos;
+    }
+    bool atEnd()
+    {
+        skipBlanks();
+        return m_pos >= m_text.size();
+    }
+    // A keyword must stand alone: "selectx" is not "select".
+    bool keyword(const QString &word)
+    {
+        skipBlanks();
+        if (m_text.mid(m_pos, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+            return false;
+        const qsizetype end = m_pos + word.size();
+        if (end < m_text.size() && isWordChar(m_text.at(end)))
+            return false;
+        m_pos = end;
+        return true;
+    }
+    bool symbol(const QString &sym)
+    {
+        skipBlanks();
+        if (!m_text.mid(m_pos).startsWith(sym))
+            return false;
+        m_pos += sym.size();
+        return true;
+    }
+    QString word()
+    {
+        skipBlanks();
+        const qsizetype start = m_pos;
+        while (m_pos < m_text.size() && isWordChar(m_text.at(m_pos)))
+            ++m_pos;
+        return m_text.mid(start, m_pos - start);
+    }
+    bool peek(QChar c)
+    {
+        skipBlanks();
+        return m_pos < m_text.size() && m_text.at(m_pos) == c;
+    }
+    // Reads "..." with "" standing for one quote; false when unterminated.
+    bool quoted(QString *out)
+    {
+        skipBlanks();
+        if (!peek(QLatin1Char('"')))
+            return false;
+        ++m_pos;
+        QString value;
+        while (m_pos < m_text.size()) {
+            const QChar c = m_text.at(m_pos++);
+            if (c != QLatin1Char('"')) {
+                value += c;
+                continue;
+            }
+            if (m_pos < m_text.size() && m_text.at(m_pos) == QLatin1Char('"')) {
+                value += c;
+                ++m_pos;
+                continue;
+            }
+            *out = value;
+            return true;
+        }
+        return false;
+    }
+    bool number(QVariant *out)
+    {
+        skipBlanks();
+        qsizetype end = m_pos;
+        if (end < m_text.size() && (m_text.at(end) == QLatin1Char('-') || m_text.at(end) == QLatin1Char('+')))
+            ++end;
+        const qsizetype digitsStart = end;
+        bool dot = false;
+        while (end < m_text.size()
+               && ((m_text.at(end) >= QLatin1Char('0') && m_text.at(end) <= QLatin1Char('9'))
+                   || (!dot && m_text.at(end) == QLatin1Char('.')))) {
+            dot = dot || m_text.at(end) == QLatin1Char('.');
+            ++end;
+        }
+        const QString digits = m_text.mid(m_pos, end - m_pos);
+        if (end == digitsStart || digits == QLatin1String(".") || digits.endsWith(QLatin1String("-."))
+            || digits.endsWith(QLatin1String("+.")))
+            return false;
+        bool ok = false;
+        if (!dot) {
+            const qlonglong v = digits.toLongLong(&ok);
+            if (ok)
+                *out = v;
+        }
+        if (!ok) {
+            const double d = digits.toDouble(&ok);
+            if (!ok)
+                return false;
+            *out = d;
+        }
+        m_pos = end;
+        return true;
+    }
+
+private:
+    static bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+    const QString &m_text;
+    qsizetype m_pos = 0;
+};
+
+ParsedQuery rejected(const QString &why)
+{
+    ParsedQuery q;
+    q.error = why;
+    return q;
+}
+
+} // namespace
+
+ParsedQuery parse(const QString &text)
+{
+    Scanner s(text);
+    if (!s.keyword(QStringLiteral("select")) || !s.symbol(QStringLiteral("*"))
+        || !s.keyword(QStringLiteral("from")) || !s.keyword(QStringLiteral("zk")))
+        return rejected(QStringLiteral("查询必须以 select * from zk 开头"));
+
+    ParsedQuery q;
+    q.ok = true;
+    if (s.atEnd())
+        return q;
+    if (!s.keyword(QStringLiteral("where")))
+        return rejected(QStringLiteral("select * from zk 之后只能跟 where 条件"));
+
+    const QString column = s.word();
+    if (!BankSchema::columnNames().contains(column))
+        return rejected(QStringLiteral("未知的列：%1").arg(column));
+    q.hasFilter = true;
+    q.column = column;
+
+    if (s.symbol(QStringLiteral("<>")))
+        q.notEqual = true;
+    else if (!s.symbol(QStringLiteral("=")))
+        return rejected(QStringLiteral("条件只能用 = 或 <>"));
+
+    if (s.peek(QLatin1Char('"'))) {
+        QString literal;
+        if (!s.quoted(&literal))
+            return rejected(QStringLiteral("字符串缺少结束的双引号"));
+        q.value = literal;
+    } else if (!s.number(&q.value)) {
+        return rejected(QStringLiteral("条件的值必须是数字或带双引号的文字"));
+    }
+    if (!s.atEnd())
+        return rejected(QStringLiteral("条件之后有多余的文字"));
+    return q;
+}
+
+QString toSql(const ParsedQuery &query)
+{
+    QString sql = QStringLiteral("SELECT rowid, %1 FROM zk").arg(BankSchema::quotedColumnList());
+    if (query.hasFilter)
+        sql += QStringLiteral(" WHERE \"%1\" %2 ?").arg(query.column, query.notEqual ? QStringLiteral("<>") : QStringLiteral("="));
+    sql += QStringLiteral(" ORDER BY rowid");
+    return sql;
+}
+
+QString categoryQuery(const QString &label)
+{
+    if (label == QString::fromUtf8(kWholeBankLabel))
+        return QString::fromUtf8(kAllQuestionsFromList);
+    QString literal = label;
+    literal.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QStringLiteral("select * from zk where 备注 = \"%1\"").arg(literal);
+}
+
+QString numberQuery(qint64 number)
+{
+    return QStringLiteral("select * from zk where 题号 = %1").arg(number);
+}
+
+} // namespace QueryText

@@ -1,0 +1,51 @@
+#include "boundfield.h"
+
+#include "questioncursor.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+BoundField::BoundField(QuestionCursor *cursor, const QString &column, QLineEdit *box)
+    : QObject(box), m_cursor(cursor), m_column(column), m_line(box)
+{
+    connectCursor();
+}
+
+BoundField::BoundField(QuestionCursor *cursor, const QString &column, QPlainTextEdit *box)
+    : QObject(box), m_cursor(cursor), m_column(column), m_plain(box)
+{
+    connectCursor();
+}
+
+void BoundField::connectCursor()
+{
+    connect(m_cursor, &QuestionCursor::currentChanged, this, &BoundField::fill);
+    m_cursor->addLeaveHook(this, [this] { handOver(); });
+    fill();
+}
+
+void BoundField::fill()
+{
+    // Text boxes hold a line break as LF.
+    QString text = m_cursor->value(m_column).toString();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (m_line) {
+        m_line->setText(text);
+        m_line->setModified(false);
+        m_line->setCursorPosition(0);
+    } else if (m_plain) {
+        m_plain->setPlainText(text);
+        m_plain->document()->setModified(false);
+    }
+}
+
+void BoundField::handOver()
+{
+    if (m_line && m_line->isModified()) {
+        m_cursor->setValue(m_column, m_line->text());
+        m_line->setModified(false);
+    } else if (m_plain && m_plain->document()->isModified()) {
+        m_cursor->setValue(m_column, m_plain->toPlainText());
+        m_plain->document()->setModified(false);
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QuestionCursor;
+
+// A text box bound to one column of a cursor's current row: refilled on every
+// change of position, and, when the user has changed its text since it was
+// filled, handing that text to the row before the cursor leaves it.
+class BoundField : public QObject
+{
+    Q_OBJECT
+public:
+    BoundField(QuestionCursor *cursor, const QString &column, QLineEdit *box);
+    BoundField(QuestionCursor *cursor, const QString &column, QPlainTextEdit *box);
+
+    void fill();
+
+private:
+    void connectCursor();
+    void handOver();
+
+    QuestionCursor *m_cursor;
+    QString m_column;
+    QPointer<QLineEdit> m_line;
+    QPointer<QPlainTextEdit> m_plain;
+};

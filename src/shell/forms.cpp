@@ -1,0 +1,13 @@
+#include "forms.h"
+
+#include "form1.h"
+#include "frmsplash.h"
+#include "windowregistry.h"
+
+void registerAllForms()
+{
+    WindowRegistry &registry = WindowRegistry::instance();
+    registry.registerForm(QStringLiteral("Form1"), [] { return new Form1; });
+    registry.registerForm(QStringLiteral("frmSplash"), [] { return new frmSplash; });
+    registry.setMainForm(QStringLiteral("Form1"));
+}

@@ -1,0 +1,33 @@
+#include "forms.h"
+#include "windowregistry.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    // The registry, not Qt's last-window rule, decides when the program ends.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Standard buttons in Chinese (确定, 取消, 是, 否).
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    registerAllForms();
+    WindowRegistry &registry = WindowRegistry::instance();
+
+    // A log-off or shutdown ends the program through Form1's unload as well,
+    // so the marks are reset; it asks nothing.
+    const auto endSession = [&registry] { registry.unload(QStringLiteral("Form1")); };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, endSession);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, endSession);
+
+    registry.show(QStringLiteral("Form1"));
+    return QApplication::exec();
+}

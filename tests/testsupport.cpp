@@ -1,0 +1,126 @@
+#include "testsupport.h"
+
+#include "bankbuilder.h"
+#include "catalogue.h"
+#include "forms.h"
+#include "messagebox.h"
+#include "windowregistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+int connectionSerial = 0;
+bool ended = false;
+
+template<typename Fn>
+auto withDb(const QString &path, Fn fn)
+{
+    const QString name = QStringLiteral("qv_test_%1").arg(++connectionSerial);
+    decltype(fn(std::declval<QSqlDatabase &>())) result{};
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (db.open())
+            result = fn(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+} // namespace
+
+TempBank::TempBank(const QList<QuestionRecord> &rows, const QStringList &catalogue)
+    : m_previousDir(QDir::currentPath())
+{
+    QVERIFY(m_dir.isValid());
+    QDir::setCurrent(m_dir.path());
+    QString error;
+    const bool built = BankBuilder::createBank(dbPath(), rows, &error);
+    QVERIFY2(built, qPrintable(error));
+    QFile file(cataloguePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(BankBuilder::catalogueBytes(catalogue));
+    file.close();
+    Catalogue::setPathOverride(cataloguePath());
+}
+
+TempBank::~TempBank()
+{
+    Catalogue::setPathOverride(QString());
+    QDir::setCurrent(m_previousDir);
+}
+
+QString TempBank::dbPath() const
+{
+    return m_dir.filePath(QStringLiteral("english.db"));
+}
+
+QString TempBank::cataloguePath() const
+{
+    return m_dir.filePath(QStringLiteral("mulu.txt"));
+}
+
+QVariant TempBank::stored(qint64 number, const QString &column) const
+{
+    return withDb(dbPath(), [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT \"%1\" FROM zk WHERE \"题号\" = ?").arg(column));
+        q.addBindValue(number);
+        return (q.exec() && q.next()) ? q.value(0) : QVariant();
+    });
+}
+
+int TempBank::countMarked(int mark) const
+{
+    return withDb(dbPath(), [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" = ?"));
+        q.addBindValue(mark);
+        return (q.exec() && q.next()) ? q.value(0).toInt() : -1;
+    });
+}
+
+bool TempBank::exec(const QString &sql) const
+{
+    return withDb(dbPath(), [&](QSqlDatabase &db) { return QSqlQuery(db).exec(sql); });
+}
+
+QList<QuestionRecord> sampleRows(int n, const QStringList &categories)
+{
+    QList<QuestionRecord> rows;
+    const QString letters = QStringLiteral("ABCD");
+    for (int i = 1; i <= n; ++i) {
+        QuestionRecord r;
+        r.number = i;
+        r.question = QStringLiteral("Question %1 ______.\nA. one\nB. two\nC. three\nD. four").arg(i);
+        r.answer = QString(letters.at((i - 1) % 4));
+        r.category = categories.at((i - 1) % categories.size());
+        rows << r;
+    }
+    return rows;
+}
+
+void setUpGuiTesting()
+{
+    static bool registered = false;
+    if (!registered) {
+        registerAllForms();
+        registered = true;
+    }
+    MessageBox::setTestMode(true);
+    WindowRegistry::instance().setOnEmpty([] { ended = true; });
+}
+
+bool programEnded()
+{
+    return ended;
+}
+
+void resetProgramEnded()
+{
+    ended = false;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "questionrecord.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+
+// A bank of its own for one test: a temporary folder made the working folder
+// (the bank is opened by relative name), english.db built from the rows, and
+// the catalogue written there and pointed at.
+class TempBank
+{
+public:
+    explicit TempBank(const QList<QuestionRecord> &rows,
+                      const QStringList &catalogue = QStringList{QStringLiteral("全部中考试题")});
+    ~TempBank();
+
+    QString dir() const { return m_dir.path(); }
+    QString dbPath() const;
+    QString cataloguePath() const;
+
+    // A row as stored in the file, read through a connection of its own.
+    QVariant stored(qint64 number, const QString &column) const;
+    // How many rows of the file have 批阅 equal to mark.
+    int countMarked(int mark) const;
+    // Runs a statement on the file through a connection of its own.
+    bool exec(const QString &sql) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previousDir;
+};
+
+// n questions numbered 1..n; question i is "Question i" with four choices,
+// answer letter cycling A, B, C, D, category cycling through categories.
+QList<QuestionRecord> sampleRows(int n, const QStringList &categories = {QStringLiteral("甲类")});
+
+// Message boxes answered by the test; the program's end recorded, not acted on.
+void setUpGuiTesting();
+bool programEnded();
+void resetProgramEnded();

@@ -1,0 +1,61 @@
+#include "catalogue.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestCatalogue : public QObject
+{
+    Q_OBJECT
+private slots:
+    void linesEndAtCrOrCrLf_data();
+    void linesEndAtCrOrCrLf();
+    void readsCodePageBytes();
+    void missingFileIsReportedByName();
+};
+
+void TestCatalogue::linesEndAtCrOrCrLf_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("CR LF") << "全部中考试题\r\n甲\r\n" << QStringList{"全部中考试题", "甲"};
+    QTest::newRow("CR") << "a\rb\r" << QStringList{"a", "b"};
+    QTest::newRow("lone LF stays") << "a\nb\r\nc" << QStringList{"a\nb", "c"};
+    QTest::newRow("empty lines kept") << "a\r\n\r\n\r\nb\r\n" << QStringList{"a", "", "", "b"};
+    QTest::newRow("blanks kept, duplicates kept") << " a \r\n a \r\n" << QStringList{" a ", " a "};
+    QTest::newRow("no line end at the end") << "a\r\nb" << QStringList{"a", "b"};
+    QTest::newRow("empty file") << "" << QStringList{};
+}
+
+void TestCatalogue::linesEndAtCrOrCrLf()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, labels);
+    QCOMPARE(Catalogue::splitLines(text), labels);
+}
+
+void TestCatalogue::readsCodePageBytes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mulu.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // "全部中考试题" CR LF "03年北京" CR LF in code page 936.
+    file.write(QByteArray::fromHex("c8abb2bfd6d0bfbccad4cce20d0a") + "03" + QByteArray::fromHex("c4eab1b1bea90d0a"));
+    file.close();
+    const Catalogue::LoadResult result = Catalogue::load(path);
+    QVERIFY(result.ok);
+    QCOMPARE(result.labels, (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("03年北京")}));
+}
+
+void TestCatalogue::missingFileIsReportedByName()
+{
+    QTemporaryDir dir;
+    const Catalogue::LoadResult result = Catalogue::load(dir.filePath(QStringLiteral("mulu.txt")));
+    QVERIFY(!result.ok);
+    QVERIFY(result.labels.isEmpty());
+    QVERIFY(result.message.contains(QStringLiteral("mulu.txt")));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("mulu.txt"))));
+}
+
+QTEST_APPLESS_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"

@@ -1,0 +1,251 @@
+#include "bankfile.h"
+#include "querytext.h"
+#include "questioncursor.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+class TestCursor : public QObject
+{
+    Q_OBJECT
+private slots:
+    void emptyResultIsBothEnds();
+    void steppingOffEitherEndAndBack();
+    void aMoveWithNoTargetKeepsThePosition();
+    void pendingChangesAreStoredWhenTheRowIsLeft();
+    void refreshAndCloseStoreThePendingRow();
+    void flushOnTheLastRow();
+    void questionAndAnswerAreNeverStoredEmpty();
+    void otherCursorsSeeAStoreOnlyAfterTheyReRun();
+    void sweepVisitsASnapshot();
+    void badBankFilesAreNamedAndLeftAlone_data();
+    void badBankFilesAreNamedAndLeftAlone();
+};
+
+void TestCursor::emptyResultIsBothEnds()
+{
+    TempBank bank(sampleRows(3));
+    QuestionCursor cursor;
+    cursor.setRecordSource(QueryText::categoryQuery(QStringLiteral("没有")));
+    QVERIFY(cursor.refresh());
+    QCOMPARE(cursor.recordCount(), 0);
+    QVERIFY(cursor.isBOF());
+    QVERIFY(cursor.isEOF());
+    QVERIFY(!cursor.field(BankSchema::Question).isValid());
+    QVERIFY(!cursor.moveFirst());
+    QVERIFY(!cursor.moveLast());
+    QVERIFY(!cursor.moveNext());
+    QVERIFY(!cursor.movePrevious());
+    QVERIFY(!cursor.setField(BankSchema::Mark, 1));
+}
+
+void TestCursor::steppingOffEitherEndAndBack()
+{
+    TempBank bank(sampleRows(3));
+    QuestionCursor cursor;
+    QVERIFY(cursor.refresh());
+    QCOMPARE(cursor.recordCount(), 3);
+    QVERIFY(!cursor.isBOF() && !cursor.isEOF());
+    const QVariant first = cursor.value(QStringLiteral("试题"));
+
+    QVERIFY(cursor.movePrevious());
+    QVERIFY(cursor.isBOF());
+    QVERIFY(!cursor.value(QStringLiteral("试题")).isValid());
+    QVERIFY(cursor.moveNext());
+    QCOMPARE(cursor.value(QStringLiteral("试题")), first);
+
+    QVERIFY(cursor.moveLast());
+    QCOMPARE(cursor.field(BankSchema::Number).toInt(), 3);
+    QVERIFY(cursor.moveNext());
+    QVERIFY(cursor.isEOF());
+    QVERIFY(cursor.movePrevious());
+    QCOMPARE(cursor.field(BankSchema::Number).toInt(), 3);
+}
+
+void TestCursor::aMoveWithNoTargetKeepsThePosition()
+{
+    TempBank bank(sampleRows(2));
+    QuestionCursor cursor;
+    QVERIFY(cursor.refresh());
+    QVERIFY(cursor.movePrevious());
+    QVERIFY(!cursor.movePrevious()); // already before the first row
+    QVERIFY(cursor.isBOF());
+    QVERIFY(cursor.moveLast() && cursor.moveNext());
+    QVERIFY(!cursor.moveNext());
+    QVERIFY(cursor.isEOF());
+    QVERIFY(cursor.movePrevious());
+    QCOMPARE(cursor.field(BankSchema::Number).toInt(), 2);
+}
+
+void TestCursor::pendingChangesAreStoredWhenTheRowIsLeft()
+{
+    TempBank bank(sampleRows(3));
+    QuestionCursor cursor;
+    QVERIFY(cursor.refresh());
+    QVERIFY(cursor.setField(BankSchema::Mark, 2));
+    QVERIFY(cursor.setField(BankSchema::Picked, QStringLiteral("C")));
+    QCOMPARE(cursor.field(BankSchema::Picked).toString(), QStringLiteral("C")); // read back at once
+    QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 0);                // not stored yet
+    QVERIFY(cursor.moveNext());
+    QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 2);
+    QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("C"));
+    QCOMPARE(bank.stored(2, QStringLiteral("批阅")).toInt(), 0);
+    // The cursor's own snapshot keeps what it stored.
+    QVERIFY(cursor.movePrevious());
+    QCOMPARE(cursor.field(BankSchema::Picked).toString(), QStringLiteral("C"));
+}
+
+void TestCursor::refreshAndCloseStoreThePendingRow()
+{
+    TempBank bank(sampleRows(3));
+    {
+        QuestionCursor cursor;
+        QVERIFY(cursor.refresh());
+        cursor.setField(BankSchema::Mark, 1);
+        cursor.setRecordSource(QueryText::categoryQuery(QStringLiteral("甲类")));
+        QVERIFY(cursor.refresh());
+        QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 1);
+
+        QVERIFY(cursor.moveLast());
+        cursor.setField(BankSchema::Mark, 2);
+    } // closing stores it as well
+    QCOMPARE(bank.stored(3, QStringLiteral("批阅")).toInt(), 2);
+}
+
+void TestCursor::flushOnTheLastRow()
+{
+    TempBank bank(sampleRows(3));
+    QuestionCursor cursor;
+    QVERIFY(cursor.refresh());
+    QVERIFY(cursor.moveLast());
+    cursor.setField(BankSchema::Picked, QStringLiteral("D"));
+    QVERIFY(cursor.moveNext());
+    QVERIFY(cursor.movePrevious());
+    QCOMPARE(cursor.field(BankSchema::Number).toInt(), 3);
+    QCOMPARE(bank.stored(3, QStringLiteral("作答")).toString(), QStringLiteral("D"));
+}
+
+void TestCursor::questionAndAnswerAreNeverStoredEmpty()
+{
+    TempBank bank(sampleRows(2));
+    QuestionCursor cursor;
+    QVERIFY(cursor.refresh());
+    const QString question = cursor.value(QStringLiteral("试题")).toString();
+    cursor.setValue(QStringLiteral("试题"), QString());
+    cursor.setValue(QStringLiteral("答案"), QString());
+    cursor.setField(BankSchema::Mark, 2); // the rest of the row is still stored
+    QVERIFY(cursor.moveNext());
+    QCOMPARE(bank.stored(1, QStringLiteral("试题")).toString(), question);
+    QCOMPARE(bank.stored(1, QStringLiteral("答案")).toString(), QStringLiteral("A"));
+    QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 2);
+    QVERIFY(cursor.movePrevious());
+    QCOMPARE(cursor.value(QStringLiteral("试题")).toString(), question); // shown again on re-entry
+}
+
+void TestCursor::otherCursorsSeeAStoreOnlyAfterTheyReRun()
+{
+    TempBank bank(sampleRows(3));
+    QuestionCursor practice, marking, compose;
+    QVERIFY(practice.refresh() && marking.refresh() && compose.refresh());
+    marking.setRecordSource(QString::fromUtf8(QueryText::kCountRight));
+    QVERIFY(marking.refresh());
+    QCOMPARE(marking.recordCount(), 0);
+
+    practice.setField(BankSchema::Mark, 1);
+    QCOMPARE(compose.field(BankSchema::Mark).toInt(), 0);
+    QVERIFY(practice.moveNext());
+    QCOMPARE(compose.field(BankSchema::Mark).toInt(), 0); // the snapshot stays as it was
+    QCOMPARE(marking.recordCount(), 0);
+    QVERIFY(marking.refresh() && compose.refresh());
+    QCOMPARE(marking.recordCount(), 1);
+    QCOMPARE(compose.field(BankSchema::Mark).toInt(), 1);
+}
+
+void TestCursor::sweepVisitsASnapshot()
+{
+    QList<QuestionRecord> rows = sampleRows(5);
+    for (QuestionRecord &r : rows) {
+        r.mark = 2;
+        r.picked = QStringLiteral("B");
+    }
+    TempBank bank(rows);
+    QuestionCursor cursor;
+    cursor.setRecordSource(QString::fromUtf8(QueryText::kAnsweredQuestions));
+    QVERIFY(cursor.refresh());
+    const qint32 n = cursor.recordCount();
+    QCOMPARE(n, 5);
+    QVERIFY(cursor.beginBatch());
+    for (qint32 i = 0; i < n; ++i) {
+        QVERIFY(cursor.setField(BankSchema::Mark, 0));
+        QVERIFY(cursor.setField(BankSchema::Picked, QStringLiteral("E")));
+        QVERIFY(cursor.moveNext());
+    }
+    QVERIFY(cursor.commitBatch());
+    QVERIFY(cursor.isEOF());
+    QCOMPARE(bank.countMarked(0), 5);
+    QCOMPARE(bank.stored(5, QStringLiteral("作答")).toString(), QStringLiteral("E"));
+}
+
+void TestCursor::badBankFilesAreNamedAndLeftAlone_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << QByteArray() << QString() << QStringLiteral("找不到");
+    QTest::newRow("not sqlite") << QByteArray("just some text, not a database at all........") << QString()
+                                << QStringLiteral("不是题库");
+    QTest::newRow("no table zk") << QByteArray() << QStringLiteral("CREATE TABLE other (x)") << QStringLiteral("没有试题表");
+    QTest::newRow("wrong columns") << QByteArray()
+                                   << QStringLiteral("CREATE TABLE zk (题号 INTEGER, 试题 TEXT, 答案 TEXT, 备注 TEXT, 作答 TEXT, 批阅 INTEGER)")
+                                   << QStringLiteral("列不对");
+}
+
+void TestCursor::badBankFilesAreNamedAndLeftAlone()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, sql);
+    QFETCH(QString, reason);
+    TempBank bank(sampleRows(1));
+    QVERIFY(QFile::remove(bank.dbPath()));
+    if (!content.isEmpty()) {
+        QFile f(bank.dbPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    } else if (!sql.isEmpty()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
+        db.setDatabaseName(bank.dbPath());
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(sql));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("maker"));
+    const bool existed = QFile::exists(bank.dbPath());
+    QByteArray before;
+    if (existed) {
+        QFile f(bank.dbPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        before = f.readAll();
+    }
+
+    QuestionCursor cursor;
+    QVERIFY(!cursor.refresh());
+    QVERIFY2(cursor.lastError().contains(QStringLiteral("english.db")), qPrintable(cursor.lastError()));
+    QVERIFY2(cursor.lastError().contains(reason), qPrintable(cursor.lastError()));
+    QCOMPARE(cursor.recordCount(), 0);
+    QVERIFY(cursor.isBOF() && cursor.isEOF());
+    QVERIFY(!cursor.moveNext());
+    cursor.close();
+
+    QCOMPARE(QFile::exists(bank.dbPath()), existed); // nothing created in its place
+    if (existed) {
+        QFile f(bank.dbPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before); // and nothing altered
+    }
+}
+
+QTEST_GUILESS_MAIN(TestCursor)
+#include "tst_cursor.moc"
