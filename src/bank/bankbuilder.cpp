@@ -84,10 +84,12 @@ bool createBank(const QString &path, const QList<QuestionRecord> &rows, QString 
     }
     return withConnection(path, true, error, [&](QSqlDatabase &db) {
         QSqlQuery q(db);
-        if (!q.exec(BankSchema::createTableSql())) {
-            if (error)
-                *error = q.lastError().text();
-            return false;
+        for (const QString &sql : {BankSchema::createTableSql(), BankSchema::createMarkIndexSql()}) {
+            if (!q.exec(sql)) {
+                if (error)
+                    *error = q.lastError().text();
+                return false;
+            }
         }
         return insertRows(db, rows, error);
     });

@@ -30,4 +30,9 @@ QString createTableSql()
                           "\"备注\" TEXT, \"批阅\" INTEGER DEFAULT 0, \"作答\" TEXT DEFAULT 'E')");
 }
 
+QString createMarkIndexSql()
+{
+    return QStringLiteral("CREATE INDEX zk_mark ON zk (\"批阅\")");
+}
+
 } // namespace BankSchema

@@ -3,17 +3,55 @@
 #include "querytext.h"
 
 #include <QAtomicInt>
+#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlQuery>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
-QAtomicInt connectionSerial;
 
-bool isProtectedText(int column)
+QAtomicInt connectionSerial;
+constexpr size_t kArenaBlockSize = size_t(1) << 20;
+
+bool bindVariant(sqlite3_stmt *st, int index, const QVariant &value)
 {
-    // A question or an answer is never stored empty: the row keeps its text.
-    return column == BankSchema::Question || column == BankSchema::Answer;
+    if (!value.isValid() || value.isNull())
+        return sqlite3_bind_null(st, index) == SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Bool:
+        return sqlite3_bind_int64(st, index, value.toLongLong()) == SQLITE_OK;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(st, index, value.toDouble()) == SQLITE_OK;
+    default: {
+        const QByteArray utf8 = value.toString().toUtf8();
+        return sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    }
 }
+
+QByteArray assignments(quint8 changed)
+{
+    QByteArray sql;
+    for (int c = 0; c < BankSchema::kColumnCount; ++c) {
+        if (!(changed & (1u << c)))
+            continue;
+        if (!sql.isEmpty())
+            sql += ", ";
+        sql += '"' + BankSchema::columnNames().at(c).toUtf8() + "\" = ?";
+    }
+    return sql;
+}
+
 } // namespace
 
 QuestionCursor::QuestionCursor(QObject *parent, const QString &bankPath)
@@ -35,7 +73,7 @@ void QuestionCursor::setRecordSource(const QString &text)
 
 bool QuestionCursor::ensureOpen()
 {
-    if (m_db.isValid() && m_db.isOpen())
+    if (m_handle)
         return true;
     const BankFile::Status status = BankFile::check(m_bankPath);
     if (!status.ok) {
@@ -43,8 +81,124 @@ bool QuestionCursor::ensureOpen()
         return false;
     }
     m_db = BankFile::open(m_connectionName, m_bankPath);
-    if (!m_db.isOpen()) {
+    const QVariant handle = m_db.isOpen() ? m_db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
         setError(m_db.lastError().text());
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        return false;
+    }
+    m_handle = *static_cast<sqlite3 *const *>(handle.constData());
+    // A write-ahead log keeps every stored row through a crash of the program
+    // without waiting for the disk on each row; where the file or its folder
+    // cannot take the log, the bank stays in its own journal mode.
+    sqlite3_exec(m_handle, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    return true;
+}
+
+sqlite3_stmt *QuestionCursor::statement(const QByteArray &sql)
+{
+    if (sqlite3_stmt *cached = m_statements.value(sql))
+        return cached;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(m_handle, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK) {
+        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        return nullptr;
+    }
+    m_statements.insert(sql, st);
+    return st;
+}
+
+void QuestionCursor::finalizeStatements()
+{
+    for (sqlite3_stmt *st : std::as_const(m_statements))
+        sqlite3_finalize(st);
+    m_statements.clear();
+}
+
+bool QuestionCursor::execStatement(const QByteArray &sql, const std::function<bool(sqlite3_stmt *)> &bind)
+{
+    sqlite3_stmt *st = statement(sql);
+    if (!st)
+        return false;
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    const int rc = bind(st) ? sqlite3_step(st) : SQLITE_MISUSE;
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        return false;
+    }
+    return true;
+}
+
+const char *QuestionCursor::keepText(const char *text, qint32 length)
+{
+    if (length <= 0)
+        return "";
+    const size_t need = size_t(length);
+    if (m_arena.empty() || m_arenaUsed + need > m_arenaBlock) {
+        m_arenaBlock = std::max(kArenaBlockSize, need);
+        m_arena.emplace_back(new char[m_arenaBlock]);
+        m_arenaUsed = 0;
+    }
+    char *dest = m_arena.back().get() + m_arenaUsed;
+    std::memcpy(dest, text, need);
+    m_arenaUsed += need;
+    return dest;
+}
+
+void QuestionCursor::clearResult()
+{
+    m_rows.clear();
+    m_arena.clear();
+    m_arenaUsed = 0;
+    m_arenaBlock = 0;
+    m_pos = -1;
+}
+
+bool QuestionCursor::fetch(const ParsedQuery &query)
+{
+    const QByteArray sql = QueryText::toSql(query).toUtf8();
+    sqlite3_stmt *st = statement(sql);
+    if (!st)
+        return false;
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (query.hasFilter && !bindVariant(st, 1, query.value)) {
+        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        return false;
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        Row row;
+        row.rowid = sqlite3_column_int64(st, 0);
+        for (int c = 0; c < BankSchema::kColumnCount; ++c) {
+            Cell &cell = row.cells[size_t(c)];
+            cell.kind = quint8(sqlite3_column_type(st, c + 1));
+            switch (cell.kind) {
+            case SQLITE_INTEGER:
+                cell.integer = sqlite3_column_int64(st, c + 1);
+                break;
+            case SQLITE_FLOAT:
+                cell.real = sqlite3_column_double(st, c + 1);
+                break;
+            case SQLITE_NULL:
+                break;
+            default: { // text, or a blob read as text
+                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, c + 1));
+                cell.length = sqlite3_column_bytes(st, c + 1);
+                cell.text = keepText(text, cell.length);
+                cell.kind = SQLITE_TEXT;
+            }
+            }
+        }
+        m_rows.push_back(std::move(row));
+    }
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE) {
+        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        clearResult();
         return false;
     }
     return true;
@@ -53,35 +207,15 @@ bool QuestionCursor::ensureOpen()
 bool QuestionCursor::refresh()
 {
     leaveRow();
-    m_rows.clear();
-    m_indexOfRowid.clear();
-    m_pos = -1;
+    clearResult();
     m_lastError.clear();
 
     bool ok = false;
     const ParsedQuery parsed = QueryText::parse(m_recordSource);
-    if (!parsed.ok) {
+    if (!parsed.ok)
         setError(parsed.error);
-    } else if (ensureOpen()) {
-        QSqlQuery q(m_db);
-        q.setForwardOnly(true);
-        q.prepare(QueryText::toSql(parsed));
-        if (parsed.hasFilter)
-            q.addBindValue(parsed.value);
-        if (!q.exec()) {
-            setError(q.lastError().text());
-        } else {
-            while (q.next()) {
-                Row row;
-                row.rowid = q.value(0).toLongLong();
-                for (int c = 0; c < BankSchema::kColumnCount; ++c)
-                    row.values[size_t(c)] = q.value(c + 1);
-                m_indexOfRowid.insert(row.rowid, qint32(m_rows.size()));
-                m_rows.push_back(std::move(row));
-            }
-            ok = true;
-        }
-    }
+    else if (ensureOpen())
+        ok = fetch(parsed);
     m_pos = m_rows.empty() ? -1 : 0;
     emit currentChanged();
     return ok;
@@ -123,24 +257,61 @@ bool QuestionCursor::movePrevious()
     return moveTo(m_pos - 1);
 }
 
+QVariant QuestionCursor::cellValue(const Cell &cell) const
+{
+    switch (cell.kind) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(cell.integer));
+    case SQLITE_FLOAT:
+        return QVariant(cell.real);
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(cell.text, cell.length));
+    default:
+        return QVariant();
+    }
+}
+
 QVariant QuestionCursor::field(int position) const
 {
     if (!hasCurrentRow() || position < 0 || position >= BankSchema::kColumnCount)
         return QVariant();
-    return m_rows[size_t(m_pos)].values[size_t(position)];
+    const Row &row = m_rows[size_t(m_pos)];
+    if (row.overridden & (1u << position))
+        return (*row.overrides)[size_t(position)];
+    return cellValue(row.cells[size_t(position)]);
+}
+
+void QuestionCursor::setOverride(qint32 index, int column, const QVariant &value)
+{
+    Row &row = m_rows[size_t(index)];
+    if (!row.overrides)
+        row.overrides = std::make_unique<Values>();
+    (*row.overrides)[size_t(column)] = value;
+    row.overridden |= quint8(1u << column);
 }
 
 bool QuestionCursor::setField(int position, const QVariant &value)
 {
     if (!hasCurrentRow() || position < 0 || position >= BankSchema::kColumnCount)
         return false;
-    Row &row = m_rows[size_t(m_pos)];
-    PendingRow &pending = m_pending[row.rowid];
-    if (!pending.original.contains(position))
-        pending.original.insert(position, row.values[size_t(position)]);
-    pending.changes.insert(position, value);
-    row.values[size_t(position)] = value;
+    PendingRow &pending = m_pending[m_rows[size_t(m_pos)].rowid];
+    const quint8 bit = quint8(1u << position);
+    const bool protectedText = position == BankSchema::Question || position == BankSchema::Answer;
+    if (protectedText && !(pending.remembered & bit)) {
+        pending.original[size_t(position)] = field(position);
+        pending.remembered |= bit;
+    }
+    pending.values[size_t(position)] = value;
+    pending.changed |= bit;
+    setOverride(m_pos, position, value);
     return true;
+}
+
+qint32 QuestionCursor::indexOfRowid(qint64 rowid) const
+{
+    const auto it = std::lower_bound(m_rows.cbegin(), m_rows.cend(), rowid,
+                                     [](const Row &row, qint64 id) { return row.rowid < id; });
+    return (it != m_rows.cend() && it->rowid == rowid) ? qint32(it - m_rows.cbegin()) : -1;
 }
 
 void QuestionCursor::addLeaveHook(QObject *owner, std::function<void()> hook)
@@ -156,52 +327,110 @@ void QuestionCursor::leaveRow()
                 hook();
         }
     }
-    storePending();
+    if (!m_inBatch)
+        storePending();
 }
 
 void QuestionCursor::storePending()
 {
     if (m_pending.isEmpty() || !ensureOpen())
         return;
-    QStringList failures;
+    QString failure;
     for (auto it = m_pending.begin(); it != m_pending.end();) {
         if (storeRow(it.key(), it.value())) {
             it = m_pending.erase(it);
         } else {
-            failures << m_lastError;
+            if (failure.isEmpty())
+                failure = m_lastError;
             ++it;
         }
     }
-    if (!failures.isEmpty())
-        emit storeFailed(failures.first());
+    if (!failure.isEmpty())
+        emit storeFailed(failure);
+}
+
+void QuestionCursor::dropEmptyProtectedText(qint64 rowid, PendingRow &pending)
+{
+    // A question or an answer is never stored empty: the row keeps its text.
+    for (int column : {int(BankSchema::Question), int(BankSchema::Answer)}) {
+        const quint8 bit = quint8(1u << column);
+        if (!(pending.changed & bit) || !pending.values[size_t(column)].toString().isEmpty())
+            continue;
+        pending.changed &= quint8(~bit);
+        const qint32 index = indexOfRowid(rowid);
+        if (index >= 0)
+            setOverride(index, column, pending.original[size_t(column)]);
+    }
 }
 
 bool QuestionCursor::storeRow(qint64 rowid, PendingRow &pending)
 {
-    const auto index = m_indexOfRowid.constFind(rowid);
-    for (auto it = pending.changes.begin(); it != pending.changes.end();) {
-        if (isProtectedText(it.key()) && it.value().toString().isEmpty()) {
-            if (index != m_indexOfRowid.cend())
-                m_rows[size_t(*index)].values[size_t(it.key())] = pending.original.value(it.key());
-            it = pending.changes.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    if (pending.changes.isEmpty())
+    dropEmptyProtectedText(rowid, pending);
+    if (!pending.changed)
         return true;
+    const QByteArray sql = "UPDATE zk SET " + assignments(pending.changed) + " WHERE rowid = ?";
+    return execStatement(sql, [&](sqlite3_stmt *st) {
+        int i = 1;
+        for (int c = 0; c < BankSchema::kColumnCount; ++c) {
+            if ((pending.changed & (1u << c)) && !bindVariant(st, i++, pending.values[size_t(c)]))
+                return false;
+        }
+        return sqlite3_bind_int64(st, i, rowid) == SQLITE_OK;
+    });
+}
 
-    QStringList assignments;
-    for (auto it = pending.changes.cbegin(); it != pending.changes.cend(); ++it)
-        assignments << QStringLiteral("\"%1\" = ?").arg(BankSchema::columnNames().at(it.key()));
-    QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("UPDATE zk SET %1 WHERE rowid = ?").arg(assignments.join(QStringLiteral(", "))));
-    for (auto it = pending.changes.cbegin(); it != pending.changes.cend(); ++it)
-        q.addBindValue(it.value());
-    q.addBindValue(rowid);
-    if (!q.exec()) {
-        setError(q.lastError().text());
-        return false;
+bool QuestionCursor::storeGrouped()
+{
+    // Rows that received the same changes are written together, one
+    // statement for each run of consecutive rows.
+    struct Group
+    {
+        const PendingRow *changes;
+        std::vector<qint64> rowids;
+    };
+    std::vector<Group> groups;
+    for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
+        PendingRow &pending = it.value();
+        dropEmptyProtectedText(it.key(), pending);
+        if (!pending.changed)
+            continue;
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const Group &g) {
+            if (g.changes->changed != pending.changed)
+                return false;
+            for (int c = 0; c < BankSchema::kColumnCount; ++c) {
+                const QVariant &a = g.changes->values[size_t(c)];
+                const QVariant &b = pending.values[size_t(c)];
+                if ((pending.changed & (1u << c)) && (a.typeId() != b.typeId() || a != b))
+                    return false;
+            }
+            return true;
+        });
+        if (group == groups.end()) {
+            groups.push_back(Group{&pending, {}});
+            group = groups.end() - 1;
+        }
+        group->rowids.push_back(it.key());
+    }
+    for (Group &g : groups) {
+        std::sort(g.rowids.begin(), g.rowids.end());
+        const QByteArray sql = "UPDATE zk SET " + assignments(g.changes->changed) + " WHERE rowid BETWEEN ? AND ?";
+        for (size_t first = 0; first < g.rowids.size();) {
+            size_t last = first;
+            while (last + 1 < g.rowids.size() && g.rowids[last + 1] == g.rowids[last] + 1)
+                ++last;
+            const bool ok = execStatement(sql, [&](sqlite3_stmt *st) {
+                int i = 1;
+                for (int c = 0; c < BankSchema::kColumnCount; ++c) {
+                    if ((g.changes->changed & (1u << c)) && !bindVariant(st, i++, g.changes->values[size_t(c)]))
+                        return false;
+                }
+                return sqlite3_bind_int64(st, i, g.rowids[first]) == SQLITE_OK
+                    && sqlite3_bind_int64(st, i + 1, g.rowids[last]) == SQLITE_OK;
+            });
+            if (!ok)
+                return false;
+            first = last + 1;
+        }
     }
     return true;
 }
@@ -210,7 +439,10 @@ bool QuestionCursor::beginBatch()
 {
     if (m_inBatch || !ensureOpen())
         return false;
-    m_inBatch = m_db.transaction();
+    storePending();
+    m_inBatch = sqlite3_exec(m_handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!m_inBatch)
+        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
     return m_inBatch;
 }
 
@@ -219,26 +451,29 @@ bool QuestionCursor::commitBatch()
     if (!m_inBatch)
         return false;
     m_inBatch = false;
-    if (m_db.commit())
+    if (storeGrouped() && sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        m_pending.clear();
         return true;
-    setError(m_db.lastError().text());
-    m_db.rollback();
+    }
+    setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+    sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    emit storeFailed(m_lastError); // the changes stay pending
     return false;
 }
 
 void QuestionCursor::close()
 {
-    if (m_db.isValid()) {
-        leaveRow();
+    if (m_handle) {
         if (m_inBatch)
             commitBatch();
+        leaveRow();
+        finalizeStatements();
+        m_handle = nullptr;
         m_db.close();
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connectionName);
     }
-    m_rows.clear();
-    m_indexOfRowid.clear();
-    m_pos = -1;
+    clearResult();
 }
 
 void QuestionCursor::setError(const QString &message)

@@ -12,14 +12,19 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 // One window's view of the bank: a query text, the rows it last returned (a
 // client-side snapshot in the table's order), and a current position that may
 // also stand before the first row (BOF) or after the last one (EOF).
 // Changes to the current row are kept pending and stored, one UPDATE of that
 // row, when the position leaves the row, when the query is re-run and when
-// the cursor closes.
+// the cursor closes. A change that cannot be stored (the bank is locked by
+// another program past the busy timeout) stays pending for the next attempt.
 class QuestionCursor : public QObject
 {
     Q_OBJECT
@@ -43,7 +48,8 @@ public:
     bool moveNext();
     bool movePrevious();
 
-    // Columns by position (0..5) or by name; empty when there is no current row.
+    // Columns by position (0..5) or by name; invalid when there is no current
+    // row or the column holds no value. Text comes back as QString.
     QVariant field(int position) const;
     bool setField(int position, const QVariant &value);
     QVariant value(const QString &column) const { return field(BankSchema::columnIndex(column)); }
@@ -53,13 +59,14 @@ public:
     // what the user typed. The hook is dropped when its owner goes away.
     void addLeaveHook(QObject *owner, std::function<void()> hook);
 
-    // Several stores in one transaction (the mark reset at exit).
+    // Several stores in one transaction (the mark reset at exit): the rows are
+    // written together when the batch is committed, all or none.
     bool beginBatch();
     bool commitBatch();
 
     // Stores what is pending and closes the connection.
     void close();
-    bool isOpen() const { return m_db.isOpen(); }
+    bool isOpen() const { return m_handle != nullptr; }
 
     QString lastError() const { return m_lastError; }
     // Rows whose changes could not be stored yet (kept for the next attempt).
@@ -70,32 +77,64 @@ signals:
     void storeFailed(const QString &message);
 
 private:
+    // A column value as fetched: text stays UTF-8 in the result's arena and
+    // becomes a QString only when it is read.
+    struct Cell
+    {
+        const char *text = nullptr;
+        qint64 integer = 0;
+        double real = 0;
+        qint32 length = 0;
+        quint8 kind = 0; // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_NULL
+    };
+    using Values = std::array<QVariant, BankSchema::kColumnCount>;
     struct Row
     {
         qint64 rowid = 0;
-        std::array<QVariant, BankSchema::kColumnCount> values;
+        std::array<Cell, BankSchema::kColumnCount> cells;
+        std::unique_ptr<Values> overrides; // values set on this snapshot, if any
+        quint8 overridden = 0;             // bit per column
     };
     struct PendingRow
     {
-        QMap<int, QVariant> changes;  // column -> new value
-        QMap<int, QVariant> original; // column -> value before the first change
+        quint8 changed = 0;   // bit per column with a new value
+        quint8 remembered = 0; // bit per question or answer column whose earlier value is kept
+        Values values;
+        Values original;
     };
 
     bool ensureOpen();
+    bool fetch(const struct ParsedQuery &query);
+    const char *keepText(const char *text, qint32 length);
     bool moveTo(qint32 pos);
     void leaveRow();
     void storePending();
     bool storeRow(qint64 rowid, PendingRow &pending);
+    void dropEmptyProtectedText(qint64 rowid, PendingRow &pending);
+    bool storeGrouped();
+    bool execStatement(const QByteArray &sql, const std::function<bool(sqlite3_stmt *)> &bind);
+    sqlite3_stmt *statement(const QByteArray &sql);
+    void finalizeStatements();
+    QVariant cellValue(const Cell &cell) const;
+    void setOverride(qint32 row, int column, const QVariant &value);
     void setError(const QString &message);
+    void clearResult();
+    qint32 indexOfRowid(qint64 rowid) const; // rows are in rowid order
 
     QString m_bankPath;
     QString m_connectionName;
     QSqlDatabase m_db;
+    sqlite3 *m_handle = nullptr;
+    QHash<QByteArray, sqlite3_stmt *> m_statements;
     QString m_recordSource = QStringLiteral("select * from zk");
+
     std::vector<Row> m_rows;
-    QHash<qint64, qint32> m_indexOfRowid;
+    std::vector<std::unique_ptr<char[]>> m_arena;
+    size_t m_arenaUsed = 0;
+    size_t m_arenaBlock = 0;
     qint32 m_pos = -1;
-    QMap<qint64, PendingRow> m_pending;
+
+    QHash<qint64, PendingRow> m_pending;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_leaveHooks;
     QString m_lastError;
     bool m_inBatch = false;

@@ -28,6 +28,9 @@ public:
     // Replaces the cursor's query, shows its first row and restarts the counter.
     void ShowQuestionSet(const QString &queryText);
 
+    // Every marked row back to 0 and "E" (run when the program is left).
+    void resetMarks();
+
     QuestionCursor *Adodc1() const { return m_cursor; }
     QPlainTextEdit *Text1() const { return m_text1; }
     QLineEdit *Text2() const { return m_text2; }
@@ -67,7 +70,6 @@ private:
     void selectOption(int index);
     void clearOptions();
     void storeCurrentRow();
-    void resetMarks();
     void setBoxesLocked(bool locked);
     void applyAnswerColours(bool shown);
     qint32 counter(QLineEdit *box) const;

@@ -1,0 +1,235 @@
+// Benchmarks of the user-visible operations on banks of 5,000, 30,000 and
+// 100,000 rows, each beside its floor where one exists (the raw SQLite C API
+// doing the same work in the same process).
+#include "benchbank.h"
+#include "form1.h"
+#include "forms.h"
+#include "messagebox.h"
+#include "querytext.h"
+#include "questioncursor.h"
+#include "windowregistry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int kSizes[] = {5000, 30000, 100000};
+
+// One bank per size, generated once into the system's temporary folder.
+QString bankDir(int rows)
+{
+    const QString dir = QDir::temp().filePath(QStringLiteral("qvbench-%1").arg(rows));
+    if (!QFile::exists(QDir(dir).filePath(QStringLiteral("english.db")))) {
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir);
+        QString error;
+        if (!BenchBank::generate(dir, rows, &error))
+            qFatal("cannot generate bank: %s", qPrintable(error));
+    }
+    return dir;
+}
+
+void enterBank(int rows)
+{
+    QDir::setCurrent(bankDir(rows));
+}
+
+void rawExec(const char *sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open("english.db", &db);
+    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+const char kCategory[] = "练习卷07";
+
+// ---- Refresh and its floor ---------------------------------------------------
+
+struct RawRow
+{
+    sqlite3_int64 rowid;
+    sqlite3_int64 number;
+    std::string question, answer, category;
+    sqlite3_int64 mark;
+    std::string picked;
+};
+
+std::string text(sqlite3_stmt *st, int col)
+{
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, col));
+    return p ? std::string(p, size_t(sqlite3_column_bytes(st, col))) : std::string();
+}
+
+void rawSelect(benchmark::State &state, bool category)
+{
+    enterBank(int(state.range(0)));
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2("english.db", &db, SQLITE_OPEN_READWRITE, nullptr);
+    const char *sql = category
+        ? "SELECT rowid, \"题号\", \"试题\", \"答案\", \"备注\", \"批阅\", \"作答\" FROM zk WHERE \"备注\" = ? ORDER BY rowid"
+        : "SELECT rowid, \"题号\", \"试题\", \"答案\", \"备注\", \"批阅\", \"作答\" FROM zk ORDER BY rowid";
+    std::vector<RawRow> rows;
+    for (auto _ : state) {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+        if (category)
+            sqlite3_bind_text(st, 1, kCategory, -1, SQLITE_STATIC);
+        rows.clear();
+        while (sqlite3_step(st) == SQLITE_ROW)
+            rows.push_back(RawRow{sqlite3_column_int64(st, 0), sqlite3_column_int64(st, 1), text(st, 2), text(st, 3),
+                                  text(st, 4), sqlite3_column_int64(st, 5), text(st, 6)});
+        sqlite3_finalize(st);
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.counters["rows"] = double(rows.size());
+    sqlite3_close(db);
+}
+
+void cursorRefresh(benchmark::State &state, bool category)
+{
+    enterBank(int(state.range(0)));
+    QuestionCursor cursor;
+    cursor.setRecordSource(category ? QueryText::categoryQuery(QString::fromUtf8(kCategory))
+                                    : QString::fromUtf8(QueryText::kAllQuestions));
+    cursor.refresh(); // the connection opens once, as a window's does
+    for (auto _ : state)
+        cursor.refresh();
+    state.counters["rows"] = double(cursor.recordCount());
+}
+
+void BM_Refresh_All(benchmark::State &s) { cursorRefresh(s, false); }
+void BM_Refresh_All_Floor(benchmark::State &s) { rawSelect(s, false); }
+void BM_Refresh_Category(benchmark::State &s) { cursorRefresh(s, true); }
+void BM_Refresh_Category_Floor(benchmark::State &s) { rawSelect(s, true); }
+
+// ---- The practice window ----------------------------------------------------------
+
+Form1 *openForm1(int rows)
+{
+    WindowRegistry::instance().reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    enterBank(rows);
+    rawExec("UPDATE zk SET 批阅 = 0, 作答 = 'E' WHERE 批阅 <> 0");
+    return WindowRegistry::instance().form<Form1>(QStringLiteral("Form1"));
+}
+
+void BM_NextWithPendingPick(benchmark::State &state)
+{
+    Form1 *form = openForm1(int(state.range(0)));
+    QPushButton *next = form->button(QStringLiteral("Command4"));
+    QPushButton *first = form->button(QStringLiteral("Command2"));
+    int left = form->Adodc1()->recordCount() - 1;
+    for (auto _ : state) {
+        if (left == 0) {
+            state.PauseTiming();
+            first->click();
+            left = form->Adodc1()->recordCount() - 1;
+            state.ResumeTiming();
+        }
+        form->Option1(left % 4)->click();
+        next->click();
+        --left;
+    }
+    WindowRegistry::instance().reset();
+}
+
+void BM_StoreStepBeforeMarking(benchmark::State &state)
+{
+    Form1 *form = openForm1(int(state.range(0)));
+    QuestionCursor *cursor = form->Adodc1();
+    int k = 0;
+    for (auto _ : state) {
+        form->Option1(++k % 4)->click();
+        cursor->moveNext(); // the store step: leave the row and come back
+        cursor->movePrevious();
+    }
+    WindowRegistry::instance().reset();
+}
+
+void BM_MarkingCounts(benchmark::State &state)
+{
+    enterBank(int(state.range(0)));
+    rawExec("UPDATE zk SET 批阅 = 1 + (题号 % 2), 作答 = 'B' WHERE 题号 % 10 = 0");
+    QuestionCursor cursor;
+    cursor.refresh();
+    qint32 right = 0, wrong = 0;
+    for (auto _ : state) {
+        cursor.setRecordSource(QString::fromUtf8(QueryText::kCountRight));
+        cursor.refresh();
+        right = cursor.recordCount();
+        cursor.setRecordSource(QString::fromUtf8(QueryText::kCountWrong));
+        cursor.refresh();
+        wrong = cursor.recordCount();
+    }
+    state.counters["marked"] = right + wrong;
+    rawExec("UPDATE zk SET 批阅 = 0, 作答 = 'E' WHERE 批阅 <> 0");
+}
+
+void BM_ExitReset(benchmark::State &state)
+{
+    Form1 *form = openForm1(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        rawExec("UPDATE zk SET 批阅 = 2, 作答 = 'C'");
+        state.ResumeTiming();
+        form->resetMarks();
+    }
+    WindowRegistry::instance().reset();
+}
+
+void BM_ExitReset_Floor(benchmark::State &state)
+{
+    enterBank(int(state.range(0)));
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2("english.db", &db, SQLITE_OPEN_READWRITE, nullptr);
+    for (auto _ : state) {
+        state.PauseTiming();
+        rawExec("UPDATE zk SET 批阅 = 2, 作答 = 'C'");
+        state.ResumeTiming();
+        sqlite3_exec(db, "BEGIN; UPDATE zk SET 批阅=0, 作答='E' WHERE 批阅<>0; COMMIT;", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+}
+
+void sizes(benchmark::internal::Benchmark *b)
+{
+    for (int rows : kSizes)
+        b->Arg(rows);
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+} // namespace
+
+BENCHMARK(BM_Refresh_All)->Apply(sizes);
+BENCHMARK(BM_Refresh_All_Floor)->Apply(sizes);
+BENCHMARK(BM_Refresh_Category)->Apply(sizes);
+BENCHMARK(BM_Refresh_Category_Floor)->Apply(sizes);
+BENCHMARK(BM_NextWithPendingPick)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreStepBeforeMarking)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MarkingCounts)->Apply(sizes);
+BENCHMARK(BM_ExitReset)->Apply(sizes)->Iterations(5);
+BENCHMARK(BM_ExitReset_Floor)->Apply(sizes)->Iterations(5);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    MessageBox::setTestMode(true);
+    registerAllForms();
+    WindowRegistry::instance().setOnEmpty([] {});
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
