@@ -331,6 +331,13 @@ void TestForm2::reviewButtonLivesUntilAnotherWindowIsActivated()
 
     form2->button(QStringLiteral("Command6"))->click();
     QVERIFY(review->isEnabled());
+
+    // Another window of the program counts as well: the guide.
+    WindowRegistry::instance().show(QStringLiteral("Form6"));
+    deactivate(form2);
+    activate(WindowRegistry::instance().find(QStringLiteral("Form6")));
+    activate(form2);
+    QVERIFY(!review->isEnabled());
 }
 
 void TestForm2::reviewShowsEveryWrongRowInForm1()
