@@ -1,6 +1,9 @@
 #include "forms.h"
 
 #include "form1.h"
+#include "form2.h"
+#include "form6.h"
+#include "frmabout.h"
 #include "frmsplash.h"
 #include "windowregistry.h"
 
@@ -8,6 +11,9 @@ void registerAllForms()
 {
     WindowRegistry &registry = WindowRegistry::instance();
     registry.registerForm(QStringLiteral("Form1"), [] { return new Form1; });
+    registry.registerForm(QStringLiteral("Form2"), [] { return new Form2; });
+    registry.registerForm(QStringLiteral("Form6"), [] { return new Form6; });
+    registry.registerForm(QStringLiteral("frmAbout"), [] { return new frmAbout; });
     registry.registerForm(QStringLiteral("frmSplash"), [] { return new frmSplash; });
     registry.setMainForm(QStringLiteral("Form1"));
 }

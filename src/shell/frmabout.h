@@ -1,0 +1,35 @@
+#pragma once
+
+#include "formbase.h"
+
+#include <QPixmap>
+
+class QPushButton;
+
+// The about window: the program's emblem, title and version, what it does,
+// and a short warning. Its button, Enter, Esc, the close box and a click on
+// the free background close it.
+class frmAbout : public FormBase
+{
+    Q_OBJECT
+public:
+    explicit frmAbout(QWidget *parent = nullptr);
+
+    QPushButton *cmdOK() const { return m_cmdOK; }
+
+    void cmdOK_Click();
+    void Form_Click();
+
+    // The emblem shown at the top left: a marked answer sheet, 65 × 66 pixels.
+    static QPixmap emblem();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPushButton *m_cmdOK = nullptr;
+    bool m_backgroundPressed = false;
+};
