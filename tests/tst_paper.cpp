@@ -161,7 +161,8 @@ void TestPaper::unixPathTable_data()
     QTest::newRow("folder") << QStringLiteral("/home/pupil") << QStringLiteral("abc")
                             << QStringLiteral("/home/pupil/abc.txt");
     QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("abc") << QStringLiteral("/abc.txt");
-    QTest::newRow("trailing slash") << QStringLiteral("/tmp/") << QStringLiteral("abc") << QStringLiteral("/tmp/abc.txt");
+    QTest::newRow("trailing slash") << QStringLiteral("/tmp/") << QStringLiteral("abc")
+                                    << QStringLiteral("/tmp/abc.txt");
     QTest::newRow("a drive text is just a name") << QStringLiteral("C:\\") << QStringLiteral("abc")
                                                  << QStringLiteral("C:\\/abc.txt");
     QTest::newRow("backslash in the name stays") << QStringLiteral("/srv") << QStringLiteral("dir\\name")

@@ -84,13 +84,16 @@ SaveWindow *openSaveWindow(Form3 *form3, const QString &button)
                                                                                : QStringLiteral("Form5"));
 }
 
-// Opens a folder in the folder list the way a double-click does.
+// Opens a folder of the folder list with a double-click.
 void openFolder(SaveWindow *window, const QString &name)
 {
     FolderList *dir1 = window->Dir1();
     const QList<QTreeWidgetItem *> items = dir1->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
     QVERIFY2(items.size() == 1, qPrintable(name));
-    emit dir1->itemActivated(items.first(), 0);
+    dir1->scrollToItem(items.first());
+    const QPoint at = dir1->visualItemRect(items.first()).center();
+    QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, at);
 }
 
 // Lowers the largest file this process may write, so that a write fails
@@ -255,7 +258,8 @@ void TestSaveWindow::savesThePaperAndHides()
     const QByteArray q = "______.\r\nA. one\r\nB. two\r\nC. three\r\nD. four";
     const QByteArray expected = QByteArray::fromHex("CAD4CCE2B2BFB7D6A3BA") + "\r\n\r\n1.Question 1 " + q
                                 + "\r\n2.Question 7 " + q + "\r\n3.Question 4 " + q + "\r\n"
-                                + QByteArray::fromHex("B4F0B0B8B2BFB7D6A3BA") + "\r\n1.A;  2.C;  3.D;  \r\n(edited)\r\n";
+                                + QByteArray::fromHex("B4F0B0B8B2BFB7D6A3BA")
+                                + "\r\n1.A;  2.C;  3.D;  \r\n(edited)\r\n";
     QCOMPARE(bytesOf(file), expected);
     QCOMPARE(form4->Text1()->text(), QDir(bank.dir()).canonicalPath() + QStringLiteral("/abc.txt"));
 
@@ -319,7 +323,8 @@ void TestSaveWindow::foldersAndDrives()
     TempBank bank(sampleRows(12), kCatalogue);
     QDir(bank.dir()).mkpath(QStringLiteral("papers/old"));
     QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("papers/x.txt")), "x"));
-    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    Form3 *form3 = composeAPaper();
+    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
 
     openFolder(form4, QStringLiteral("papers"));
     const QString papers = QDir(bank.dir()).canonicalPath() + QStringLiteral("/papers");
@@ -330,7 +335,9 @@ void TestSaveWindow::foldersAndDrives()
     QVERIFY(QFile::exists(papers + QStringLiteral("/abc.txt")));
     QCOMPARE(form4->Text1()->text(), papers + QStringLiteral("/abc.txt"));
 
-    // Up again through the folder's parent in the list.
+    // Opened again, it is still in that folder; up through the parent in the list.
+    openSaveWindow(form3, QStringLiteral("Command2"));
+    QCOMPARE(form4->Dir1()->path(), papers);
     openFolder(form4, QDir(bank.dir()).dirName());
     QCOMPARE(form4->Dir1()->path(), QDir(bank.dir()).canonicalPath());
     QVERIFY(listed(form4->File1()).contains(QStringLiteral("mulu.txt")));

@@ -114,19 +114,19 @@ void Form3::buildIntelligentPage(QWidget *page)
         text6->resize(2 * textMargin + metrics.horizontalAdvance(text6->text()) + 4, text6->height());
         m_text8->setGeometry(text6->x() + textMargin + headWidth, text6->y(), blanksEnd - headWidth,
                              text6->height());
-        m_text8->setAttribute(Qt::WA_TranslucentBackground); // never hides a letter of Text6
-        QPalette pal = m_text8->palette();
+        QPalette pal = m_text8->palette(); // see-through: it never hides a letter of Text6
         pal.setColor(QPalette::Base, Qt::transparent);
         m_text8->setPalette(pal);
         m_text8->raise();
     }
 
     m_command20 = ComposeWidgets::button(page, QStringLiteral("Command20"), QStringLiteral("智能组卷"),
-                         QStringLiteral("自动组卷(继续单击可以生成另一份试卷)"), 5160, 3060, 1200, 420);
+                                         QStringLiteral("自动组卷(继续单击可以生成另一份试卷)"),
+                                         5160, 3060, 1200, 420);
     QPushButton *command2 = ComposeWidgets::button(page, QStringLiteral("Command2"), QStringLiteral("保    存"),
-                                   QStringLiteral("保存试卷及答案"), 6480, 3060, 1200, 420);
+                                                   QStringLiteral("保存试卷及答案"), 6480, 3060, 1200, 420);
     QPushButton *command1 = ComposeWidgets::button(page, QStringLiteral("Command1"), QStringLiteral("返    回"),
-                                   QStringLiteral("返回系统主界面"), 7800, 3060, 1200, 420);
+                                                   QStringLiteral("返回系统主界面"), 7800, 3060, 1200, 420);
 
     setTabOrder(m_text1, m_command20);
     setTabOrder(m_command20, command2);
@@ -184,7 +184,8 @@ void Form3::buildManualPage(QWidget *page)
     };
     int top = 200;
     for (const auto &b : buttons) {
-        QPushButton *pb = ComposeWidgets::button(page, QString::fromLatin1(b.name), b.caption, b.tooltip, 6780, top, 2160, 400);
+        QPushButton *pb =
+            ComposeWidgets::button(page, QString::fromLatin1(b.name), b.caption, b.tooltip, 6780, top, 2160, 400);
         connect(pb, &QPushButton::clicked, this, b.handler);
         top += 500;
     }

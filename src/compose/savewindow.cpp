@@ -109,9 +109,9 @@ void SaveWindow::Form_Load()
     fillDriveList();
     const QString start = startFolder();
     showDriveOf(start);
+    // Opening the folder fills the file list (Dir1_Change).
     if (!m_dir1->setPath(start))
         m_dir1->setPath(QDir::rootPath());
-    Dir1_Change();
 
     if (m_source == PaperSource::IntelligentPaper)
         m_command1->setFocus();
