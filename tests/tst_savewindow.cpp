@@ -1,0 +1,478 @@
+#include "folderlist.h"
+#include "form1.h"
+#include "form3.h"
+#include "messagebox.h"
+#include "paper.h"
+#include "savewindow.h"
+#include "testsupport.h"
+#include "windowregistry.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+const QStringList kCatalogue{QStringLiteral("全部中考试题")};
+const QString kTitle = QStringLiteral("保存试卷和答案");
+
+WindowRegistry &registry()
+{
+    return WindowRegistry::instance();
+}
+
+void click(QWidget *form, const QString &name)
+{
+    auto *b = form->findChild<QPushButton *>(name);
+    QVERIFY2(b, qPrintable(name));
+    b->click();
+}
+
+QByteArray bytesOf(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeBytes(const QString &file, const QByteArray &bytes)
+{
+    QFile f(file);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QStringList listed(QListWidget *list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    return names;
+}
+
+// Opens the practice window, then the composition window with a three
+// question paper (questions 1, 3 and 2) and a manual paper of question 1.
+Form3 *composeAPaper()
+{
+    setUpGuiTesting();
+    resetProgramEnded();
+    registry().show(QStringLiteral("Form1"));
+    registry().findForm<Form1>(QStringLiteral("Form1"))->button(QStringLiteral("Command7"))->click();
+    Form3 *form3 = registry().findForm<Form3>(QStringLiteral("Form3"));
+    form3->setUniformSourceFactory([] {
+        auto next = std::make_shared<int>(0);
+        return RandomDraw::UniformSource([next] { return QList<double>{0.0, 0.5, 0.25}.at((*next)++ % 3); });
+    });
+    form3->Text1()->setText(QStringLiteral("3"));
+    click(form3, QStringLiteral("Command20"));
+    click(form3, QStringLiteral("Command7"));
+    MessageBox::clearShown();
+    return form3;
+}
+
+SaveWindow *openSaveWindow(Form3 *form3, const QString &button)
+{
+    click(form3, button);
+    return registry().findForm<SaveWindow>(button == QLatin1String("Command2") ? QStringLiteral("Form4")
+                                                                               : QStringLiteral("Form5"));
+}
+
+// Opens a folder of the folder list with a double-click.
+void openFolder(SaveWindow *window, const QString &name)
+{
+    FolderList *dir1 = window->Dir1();
+    const QList<QTreeWidgetItem *> items = dir1->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+    QVERIFY2(items.size() == 1, qPrintable(name));
+    dir1->scrollToItem(items.first());
+    const QPoint at = dir1->visualItemRect(items.first()).center();
+    QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Lowers the largest file this process may write, so that a write fails
+// half-way whatever the privileges of the user running the tests.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_old{};
+    bool m_active = false;
+};
+
+} // namespace
+
+class TestSaveWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { MessageBox::setTestMode(true); }
+    void cleanup()
+    {
+        WindowRegistry::instance().reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void opensOnTheWorkingFolder();
+    void theTwoWindowsDifferAndKeepTheirOwnState();
+    void anEmptyNameIsRefused();
+    void answerNoWritesNothing();
+    void savesThePaperAndHides();
+    void replacesAnExistingFileAfterOneConfirmation();
+    void namesAreTakenAsTyped();
+    void enterInTheNameBoxMovesToSave();
+    void foldersAndDrives();
+    void anUnwritableFolderIsReported();
+    void aFailedWriteKeepsTheOldFile();
+    void savingAfterTheCompositionWindowClosed();
+    void cancelUnloadsAndReturns();
+    void everyControlIsNamedForScreenReaders();
+};
+
+void TestSaveWindow::opensOnTheWorkingFolder()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("old paper.txt")), "x"));
+    QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("notes.doc")), "x"));
+    QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("papers.txt"))); // a folder, not a file
+    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    QVERIFY(form4 && form4->isVisible());
+    QCOMPARE(form4->windowTitle(), kTitle);
+    QCOMPARE(form4->size(), QSize(354, 292));
+    QVERIFY(!(form4->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+    QCOMPARE(form4->Command1()->text(), QStringLiteral("保    存"));
+    QCOMPARE(form4->Command3()->text(), QStringLiteral("取    消"));
+    QCOMPARE(form4->Text3()->text(), QStringLiteral(".txt"));
+    QVERIFY(form4->Text4()->text().isEmpty());
+
+    QCOMPARE(form4->Dir1()->path(), QDir(bank.dir()).canonicalPath());
+    QCOMPARE(listed(form4->File1()), (QStringList{QStringLiteral("mulu.txt"), QStringLiteral("old paper.txt")}));
+    // The drive list holds the mounted file systems, the root first, and
+    // shows the one of the working folder.
+    QVERIFY(form4->Drive1()->count() >= 1);
+    QCOMPARE(form4->Drive1()->itemText(0), QStringLiteral("/"));
+    QVERIFY(bank.dir().startsWith(form4->Drive1()->currentText()));
+
+    // Form4 has the tooltips and starts on "保    存".
+    QCOMPARE(form4->Command1()->toolTip(), QStringLiteral("保存"));
+    QCOMPARE(form4->Command3()->toolTip(), QStringLiteral("返回"));
+    QCOMPARE(form4->Text4()->toolTip(), QStringLiteral("输入文件名"));
+    QCOMPARE(form4->Drive1()->toolTip(), QStringLiteral("选择驱动器"));
+    QCOMPARE(form4->Dir1()->toolTip(), QStringLiteral("选择文件夹"));
+    QCOMPARE(form4->File1()->toolTip(), QStringLiteral("已有文件"));
+    QCOMPARE(form4->focusWidget(), form4->Command1());
+
+    // Clicking a listed file changes nothing.
+    QTest::mouseClick(form4->File1()->viewport(), Qt::LeftButton, {},
+                      form4->File1()->visualItemRect(form4->File1()->item(1)).center());
+    QVERIFY(form4->Text4()->text().isEmpty());
+    QCOMPARE(form4->Dir1()->path(), QDir(bank.dir()).canonicalPath());
+    QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void TestSaveWindow::theTwoWindowsDifferAndKeepTheirOwnState()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    Form3 *form3 = composeAPaper();
+    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    SaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
+    QVERIFY(form4 != form5 && form4->isVisible() && form5->isVisible());
+    QCOMPARE(form5->windowTitle(), kTitle);
+    QCOMPARE(form5->focusWidget(), form5->Command3());
+    for (QWidget *w : {static_cast<QWidget *>(form5->Command1()), static_cast<QWidget *>(form5->Command3()),
+                       static_cast<QWidget *>(form5->Text4()), static_cast<QWidget *>(form5->Drive1()),
+                       static_cast<QWidget *>(form5->Dir1()), static_cast<QWidget *>(form5->File1())})
+        QVERIFY2(w->toolTip().isEmpty(), qPrintable(w->objectName()));
+
+    form4->Text4()->setText(QStringLiteral("smart"));
+    form5->Text4()->setText(QStringLiteral("manual"));
+    click(form5, QStringLiteral("Command1"));
+    QVERIFY(!form5->isVisible() && form4->isVisible());
+    QCOMPARE(form4->Text4()->text(), QStringLiteral("smart"));
+    // Form5 wrote the manual paper, question 1 added once.
+    QCOMPARE(bytesOf(QDir(bank.dir()).filePath(QStringLiteral("manual.txt"))),
+             Paper::fileBytes(form3->Text10()->toPlainText(), form3->Text11()->toPlainText()));
+    QVERIFY(bytesOf(QDir(bank.dir()).filePath(QStringLiteral("manual.txt"))).contains("1.A;  \r\n"));
+    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("smart.txt"))));
+}
+
+void TestSaveWindow::anEmptyNameIsRefused()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    const QStringList before = QDir(bank.dir()).entryList(QDir::Files);
+    click(form4, QStringLiteral("Command1"));
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::last().text, QStringLiteral("请输入文件名！"));
+    QCOMPARE(MessageBox::last().title, kTitle);
+    QCOMPARE(MessageBox::last().buttons, MessageBox::OkOnly);
+    QCOMPARE(form4->focusWidget(), form4->Text4());
+    QVERIFY(form4->isVisible());
+    QCOMPARE(QDir(bank.dir()).entryList(QDir::Files), before);
+}
+
+void TestSaveWindow::answerNoWritesNothing()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    form4->Text4()->setText(QStringLiteral("abc"));
+    MessageBox::queueAnswer(MessageBox::No);
+    click(form4, QStringLiteral("Command1"));
+    QCOMPARE(MessageBox::last().text, QStringLiteral("真的要保存试卷和答案吗？"));
+    QCOMPARE(MessageBox::last().title, kTitle);
+    QCOMPARE(MessageBox::last().buttons, MessageBox::YesNo);
+    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
+    QVERIFY(form4->isVisible());
+    QCOMPARE(form4->Text4()->text(), QStringLiteral("abc"));
+}
+
+void TestSaveWindow::savesThePaperAndHides()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    Form3 *form3 = composeAPaper();
+    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
+    form4->Text4()->setText(QStringLiteral("abc"));
+    // An edit of the answers made while the save window is open is saved.
+    form3->Text4()->setPlainText(form3->Text4()->toPlainText() + QStringLiteral("\n(edited)"));
+    click(form4, QStringLiteral("Command1"));
+    QCOMPARE(MessageBox::shown().size(), 1); // the confirmation only
+
+    const QByteArray q = "______.\r\nA. one\r\nB. two\r\nC. three\r\nD. four";
+    const QByteArray expected = QByteArray::fromHex("CAD4CCE2B2BFB7D6A3BA") + "\r\n\r\n1.Question 1 " + q
+                                + "\r\n2.Question 7 " + q + "\r\n3.Question 4 " + q + "\r\n"
+                                + QByteArray::fromHex("B4F0B0B8B2BFB7D6A3BA")
+                                + "\r\n1.A;  2.C;  3.D;  \r\n(edited)\r\n";
+    QCOMPARE(bytesOf(file), expected);
+    QCOMPARE(form4->Text1()->text(), QDir(bank.dir()).canonicalPath() + QStringLiteral("/abc.txt"));
+
+    // Hidden, still loaded; the next opening shows it as it was, file list included.
+    QVERIFY(!form4->isVisible());
+    QCOMPARE(registry().find(QStringLiteral("Form4")), form4);
+    QVERIFY(form3->isVisible());
+    QCOMPARE(openSaveWindow(form3, QStringLiteral("Command2")), form4);
+    QVERIFY(form4->isVisible());
+    QCOMPARE(form4->Text4()->text(), QStringLiteral("abc"));
+    QVERIFY(!listed(form4->File1()).contains(QStringLiteral("abc.txt")));
+}
+
+void TestSaveWindow::replacesAnExistingFileAfterOneConfirmation()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    Form3 *form3 = composeAPaper();
+    const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
+    QVERIFY(writeBytes(file, QByteArray(20000, 'o')));
+    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    form4->Text4()->setText(QStringLiteral("abc"));
+    click(form4, QStringLiteral("Command1"));
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(bytesOf(file), Paper::fileBytes(form3->Text3()->toPlainText(), form3->Text4()->toPlainText()));
+}
+
+void TestSaveWindow::namesAreTakenAsTyped()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    Form3 *form3 = composeAPaper();
+    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    for (const QString &name : {QStringLiteral("   "), QStringLiteral("abc.txt"), QStringLiteral(" 第一卷 ")}) {
+        form4->Text4()->setText(name);
+        click(form4, QStringLiteral("Command1"));
+        QVERIFY2(QFile::exists(QDir(bank.dir()).filePath(name + QStringLiteral(".txt"))), qPrintable(name));
+        openSaveWindow(form3, QStringLiteral("Command2"));
+    }
+    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
+    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral(".txt"))));
+}
+
+void TestSaveWindow::enterInTheNameBoxMovesToSave()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    form4->Text4()->setFocus();
+    QTest::keyClicks(form4->Text4(), QStringLiteral("abc"));
+    QTest::keyClick(form4->Text4(), Qt::Key_Return);
+    QCOMPARE(form4->focusWidget(), form4->Command1());
+    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(form4->isVisible());
+
+    QTest::keyClick(form4->focusWidget(), Qt::Key_Return);
+    QCOMPARE(MessageBox::last().text, QStringLiteral("真的要保存试卷和答案吗？"));
+    QVERIFY(QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
+    QVERIFY(!form4->isVisible());
+}
+
+void TestSaveWindow::foldersAndDrives()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    QDir(bank.dir()).mkpath(QStringLiteral("papers/old"));
+    QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("papers/x.txt")), "x"));
+    Form3 *form3 = composeAPaper();
+    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+
+    openFolder(form4, QStringLiteral("papers"));
+    const QString papers = QDir(bank.dir()).canonicalPath() + QStringLiteral("/papers");
+    QCOMPARE(form4->Dir1()->path(), papers);
+    QCOMPARE(listed(form4->File1()), QStringList{QStringLiteral("x.txt")});
+    form4->Text4()->setText(QStringLiteral("abc"));
+    click(form4, QStringLiteral("Command1"));
+    QVERIFY(QFile::exists(papers + QStringLiteral("/abc.txt")));
+    QCOMPARE(form4->Text1()->text(), papers + QStringLiteral("/abc.txt"));
+
+    // Opened again, it is still in that folder; up through the parent in the list.
+    openSaveWindow(form3, QStringLiteral("Command2"));
+    QCOMPARE(form4->Dir1()->path(), papers);
+    openFolder(form4, QDir(bank.dir()).dirName());
+    QCOMPARE(form4->Dir1()->path(), QDir(bank.dir()).canonicalPath());
+    QVERIFY(listed(form4->File1()).contains(QStringLiteral("mulu.txt")));
+
+    // Choosing the root file system opens its root folder.
+    form4->Drive1()->setCurrentIndex(0);
+    emit form4->Drive1()->activated(0);
+    QCOMPARE(form4->Dir1()->path(), QStringLiteral("/"));
+    // A folder that cannot be opened leaves the list where it was.
+    QVERIFY(!form4->Dir1()->setPath(QDir(bank.dir()).filePath(QStringLiteral("missing"))));
+    QCOMPARE(form4->Dir1()->path(), QStringLiteral("/"));
+}
+
+void TestSaveWindow::anUnwritableFolderIsReported()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    const QString locked = QDir(bank.dir()).filePath(QStringLiteral("locked"));
+    QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("locked")));
+    const QString oldFile = locked + QStringLiteral("/abc.txt");
+    QVERIFY(writeBytes(oldFile, "old paper"));
+    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    openFolder(form4, QStringLiteral("locked"));
+    QCOMPARE(form4->Dir1()->path(), QDir(locked).canonicalPath());
+
+    // A read-only folder refuses new files, except to a user who may write
+    // anywhere (root): then the folder is taken away and a plain file put in
+    // its place, which no one can write into.
+    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    const bool privileged = writeBytes(locked + QStringLiteral("/probe"), "p");
+    QString expectedFile = oldFile;
+    if (privileged) {
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QDir(locked).removeRecursively());
+        QVERIFY(writeBytes(locked, "a plain file"));
+    }
+
+    form4->Text4()->setText(QStringLiteral("abc"));
+    click(form4, QStringLiteral("Command1"));
+    QCOMPARE(MessageBox::shown().size(), 2);
+    const MessageBox::Shown failure = MessageBox::last();
+    QCOMPARE(failure.title, kTitle);
+    QVERIFY2(failure.text.contains(form4->Dir1()->path() + QStringLiteral("/abc.txt")), qPrintable(failure.text));
+    QVERIFY2(failure.text.size() > form4->Text1()->text().size() + 10, qPrintable(failure.text)); // with a reason
+    QVERIFY(form4->isVisible());
+    if (privileged) {
+        QCOMPARE(bytesOf(locked), QByteArray("a plain file"));
+    } else {
+        QCOMPARE(bytesOf(oldFile), QByteArray("old paper"));
+        QCOMPARE(QDir(locked).entryList(QDir::Files), QStringList{QStringLiteral("abc.txt")});
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Another folder then works.
+    openFolder(form4, QDir(bank.dir()).dirName());
+    click(form4, QStringLiteral("Command1"));
+    QVERIFY(QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
+    QVERIFY(!form4->isVisible());
+}
+
+void TestSaveWindow::aFailedWriteKeepsTheOldFile()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
+    QVERIFY(writeBytes(file, "old paper"));
+    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    form4->Text4()->setText(QStringLiteral("abc"));
+    {
+        // The paper is far larger than the limit: the write fails half-way.
+        FileSizeLimit limit(64);
+        QVERIFY(limit.active());
+        click(form4, QStringLiteral("Command1"));
+    }
+    QCOMPARE(MessageBox::shown().size(), 2);
+    QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“") + form4->Text1()->text()));
+    QVERIFY(form4->isVisible());
+    QCOMPARE(bytesOf(file), QByteArray("old paper"));
+}
+
+void TestSaveWindow::savingAfterTheCompositionWindowClosed()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    Form3 *form3 = composeAPaper();
+    SaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
+    click(form3, QStringLiteral("Command9"));
+    QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
+    QVERIFY(form5->isVisible());
+
+    form5->Text4()->setText(QStringLiteral("abc"));
+    click(form5, QStringLiteral("Command1"));
+    QCOMPARE(MessageBox::shown().size(), 1); // no confirmation for a paper that is gone
+    QCOMPARE(MessageBox::last().title, kTitle);
+    QVERIFY(MessageBox::last().text.contains(QStringLiteral("已经关闭")));
+    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
+    QVERIFY(form5->isVisible());
+
+    // Cancel then brings back no composition window.
+    click(form5, QStringLiteral("Command3"));
+    QVERIFY(!registry().isLoaded(QStringLiteral("Form5")));
+    QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
+}
+
+void TestSaveWindow::cancelUnloadsAndReturns()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    Form3 *form3 = composeAPaper();
+    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    form4->Text4()->setText(QStringLiteral("abc"));
+    click(form4, QStringLiteral("Command3"));
+    QVERIFY(!registry().isLoaded(QStringLiteral("Form4")));
+    QVERIFY(form3->isVisible());
+    QVERIFY(QDir(bank.dir()).entryList({QStringLiteral("abc*")}).isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // The next opening starts afresh.
+    form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    QVERIFY(form4->Text4()->text().isEmpty());
+    QCOMPARE(form4->Dir1()->path(), QDir(bank.dir()).canonicalPath());
+}
+
+void TestSaveWindow::everyControlIsNamedForScreenReaders()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    Form3 *form3 = composeAPaper();
+    for (const char *button : {"Command2", "Command8"}) {
+        SaveWindow *window = openSaveWindow(form3, QString::fromLatin1(button));
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus)
+                continue;
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+            QVERIFY(iface);
+            QVERIFY2(!iface->text(QAccessible::Name).isEmpty() || !iface->text(QAccessible::Description).isEmpty(),
+                     qPrintable(window->objectName() + QLatin1Char(' ') + w->objectName()));
+        }
+    }
+}
+
+QTEST_MAIN(TestSaveWindow)
+#include "tst_savewindow.moc"
