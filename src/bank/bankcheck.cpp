@@ -89,7 +89,7 @@ int firstLineNotUtf8(const QByteArray &bytes)
     const QList<QByteArray> lines = bytes.split('\n');
     for (int i = 0; i < lines.size(); ++i) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-        utf8.decode(lines.at(i));
+        const QString decoded = utf8.decode(lines.at(i)); // decoding happens on conversion to QString
         if (utf8.hasError())
             return i + 1;
     }

@@ -4,6 +4,8 @@
 #include "bankcheck.h"
 #include "importers.h"
 
+#include <QFileInfo>
+
 namespace Exporters {
 namespace {
 
@@ -140,7 +142,8 @@ Result toAiken(const QString &bankFile, const QList<QuestionRecord> &rows)
 
 Result toGift(const QString &bankFile, const QList<QuestionRecord> &rows)
 {
-    const QString heading = QStringLiteral("// 题库 %1 导出的试题，共 %2 题").arg(bankFile).arg(rows.size());
+    const QString heading =
+        QStringLiteral("// 题库 %1 导出的试题，共 %2 题").arg(QFileInfo(bankFile).fileName()).arg(rows.size());
     return exportRows(Format::Gift, bankFile, rows, heading, giftBlock);
 }
 
