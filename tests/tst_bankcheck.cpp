@@ -52,6 +52,7 @@ private slots:
     void brokenBanksAreNamedByNumberOrCatalogueLine_data();
     void brokenBanksAreNamedByNumberOrCatalogueLine();
     void checkBankReadsTheFiles();
+    void aBankHoldsAtMost32767Questions();
     void balanceBoundsAreWholeQuestions_data();
     void balanceBoundsAreWholeQuestions();
     void duplicatesFoldBlanksCaseAndChoiceOrder();
@@ -225,6 +226,20 @@ void TestBankCheck::checkBankReadsTheFiles()
     problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
     QVERIFY(unreadable);
     QVERIFY2(hasProblem(problems, bank.cataloguePath(), QStringLiteral("找不到")), qPrintable(why(problems)));
+}
+
+void TestBankCheck::aBankHoldsAtMost32767Questions()
+{
+    // The windows draw and fetch question numbers as 16-bit integers.
+    QList<QuestionRecord> rows(32768);
+    for (int i = 0; i < rows.size(); ++i)
+        rows[i].number = i + 1;
+    const QStringList problems = BankCheck::checkNumbers(kBank, rows);
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems.first().startsWith(QStringLiteral("english.db: ")) && problems.first().contains(QStringLiteral("32767")),
+             qPrintable(why(problems)));
+    rows.removeLast();
+    QVERIFY(BankCheck::checkNumbers(kBank, rows).isEmpty());
 }
 
 void TestBankCheck::balanceBoundsAreWholeQuestions_data()

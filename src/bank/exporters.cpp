@@ -35,9 +35,25 @@ QString giftBlock(const QuestionRecord &row, const Split &split)
 {
     QString block = QStringLiteral("::%1:: %2 {\n").arg(row.number).arg(escapeGift(split.stem));
     const int right = int(kLetters.indexOf(row.answer));
-    for (int i = 0; i < split.choices.size(); ++i)
-        block += (i == right ? QStringLiteral("=") : QStringLiteral("~")) + escapeGift(split.choices.at(i)) + QLatin1Char('\n');
+    for (int i = 0; i < split.choices.size(); ++i) {
+        const QString mark = i == right ? QStringLiteral("=") : QStringLiteral("~");
+        block += mark + escapeGift(split.choices.at(i)) + QLatin1Char('\n');
+    }
     return block + QLatin1Char('}');
+}
+
+// The same question up to the blanks that a reader folds away.
+bool readsBackAs(const AikenSource::Question &back, const QuestionRecord &row, const Split &split)
+{
+    if (back.category != row.category || back.answer != row.answer
+        || BankCheck::foldBlanks(back.stem) != BankCheck::foldBlanks(split.stem)
+        || back.choices.size() != split.choices.size())
+        return false;
+    for (int i = 0; i < back.choices.size(); ++i) {
+        if (BankCheck::foldBlanks(back.choices.at(i)) != BankCheck::foldBlanks(split.choices.at(i)))
+            return false;
+    }
+    return true;
 }
 
 // Does the block, read back on its own under its category, give this row?
@@ -46,21 +62,7 @@ QString readBackProblem(Format format, const QuestionRecord &row, const Split &s
     const QString text = categoryLine(row.category) + QStringLiteral("\n\n") + block + QLatin1Char('\n');
     const AikenSource::Parse parsed = format == Format::Aiken ? Importers::parseAiken(text, QString())
                                                               : Importers::parseGift(text, QString());
-    const bool same = parsed.errors.isEmpty() && parsed.questions.size() == 1
-                      && parsed.questions.first().category == row.category
-                      && parsed.questions.first().answer == row.answer
-                      && BankCheck::foldBlanks(parsed.questions.first().stem) == BankCheck::foldBlanks(split.stem)
-                      && [&] {
-                             const QStringList &back = parsed.questions.first().choices;
-                             if (back.size() != split.choices.size())
-                                 return false;
-                             for (int i = 0; i < back.size(); ++i) {
-                                 if (BankCheck::foldBlanks(back.at(i)) != BankCheck::foldBlanks(split.choices.at(i)))
-                                     return false;
-                             }
-                             return true;
-                         }();
-    if (same)
+    if (parsed.errors.isEmpty() && parsed.questions.size() == 1 && readsBackAs(parsed.questions.first(), row, split))
         return QString();
     if (!BankCheck::categoryProblem(row.category).isEmpty())
         return BankCheck::categoryProblem(row.category);

@@ -140,73 +140,97 @@ QString missing(const Arguments &args, const QStringList &required)
     return QString();
 }
 
-int runCommand(const QString &command, const QStringList &rest)
-{
-    Arguments args;
-    QString error;
-    if (command == QLatin1String("build"))
-        error = parseArguments(rest, {QStringLiteral("db"), QStringLiteral("catalogue")}, {QStringLiteral("if-missing")}, &args);
-    else if (command == QLatin1String("check") || command == QLatin1String("create"))
-        error = parseArguments(rest, {QStringLiteral("db"), QStringLiteral("catalogue")}, {}, &args);
-    else if (command == QLatin1String("import"))
-        error = parseArguments(rest,
-                               {QStringLiteral("db"), QStringLiteral("catalogue"), QStringLiteral("format"),
-                                QStringLiteral("category")},
-                               {}, &args);
-    else if (command == QLatin1String("export"))
-        error = parseArguments(rest, {QStringLiteral("db"), QStringLiteral("format")}, {QStringLiteral("force")}, &args);
-    else
-        return usageError(QStringLiteral("不认识的命令“%1”").arg(command));
-    if (!error.isEmpty())
-        return usageError(error);
-    if (args.help) {
-        out() << kUsage;
-        return BankTasks::Ok;
-    }
-    const QString db = args.values.value(QStringLiteral("db"));
-    const QString catalogue = args.values.value(QStringLiteral("catalogue"));
+const QString kDb = QStringLiteral("db");
+const QString kCatalogue = QStringLiteral("catalogue");
+const QString kFormat = QStringLiteral("format");
+const QString kCategory = QStringLiteral("category");
+const QString kIfMissing = QStringLiteral("if-missing");
+const QString kForce = QStringLiteral("force");
 
-    if (command == QLatin1String("build")) {
-        if (!(error = missing(args, {QStringLiteral("db"), QStringLiteral("catalogue")})).isEmpty())
-            return usageError(error);
+int runBuild(const Arguments &args)
+{
+    if (const QString error = missing(args, {kDb, kCatalogue}); !error.isEmpty())
+        return usageError(error);
+    if (args.files.isEmpty())
+        return usageError(QStringLiteral("build 需要至少一个题源文件"));
+    return report(BankTasks::build(
+        {args.values.value(kDb), args.values.value(kCatalogue), args.files, args.flags.contains(kIfMissing)}));
+}
+
+int runCheck(const Arguments &args)
+{
+    if (args.values.isEmpty()) {
         if (args.files.isEmpty())
-            return usageError(QStringLiteral("build 需要至少一个题源文件"));
-        return report(BankTasks::build({db, catalogue, args.files, args.flags.contains(QStringLiteral("if-missing"))}));
+            return usageError(QStringLiteral("check 需要题源文件，或 --db 和 --catalogue"));
+        return report(BankTasks::checkSources(args.files));
     }
-    if (command == QLatin1String("check")) {
-        if (args.values.isEmpty()) {
-            if (args.files.isEmpty())
-                return usageError(QStringLiteral("check 需要题源文件，或 --db 和 --catalogue"));
-            return report(BankTasks::checkSources(args.files));
-        }
-        if (!(error = missing(args, {QStringLiteral("db"), QStringLiteral("catalogue")})).isEmpty())
-            return usageError(error);
-        if (!args.files.isEmpty())
-            return usageError(QStringLiteral("检查题库时不能同时给出题源文件"));
-        return report(BankTasks::checkBank(db, catalogue));
-    }
-    if (command == QLatin1String("create")) {
-        if (!(error = missing(args, {QStringLiteral("db"), QStringLiteral("catalogue")})).isEmpty())
-            return usageError(error);
-        if (!args.files.isEmpty())
-            return usageError(QStringLiteral("create 不接受文件参数"));
-        return report(BankTasks::create(db, catalogue));
-    }
-    if (command == QLatin1String("import")) {
-        if (!(error = missing(args, {QStringLiteral("db"), QStringLiteral("catalogue")})).isEmpty())
-            return usageError(error);
-        if (args.files.isEmpty())
-            return usageError(QStringLiteral("import 需要至少一个输入文件"));
-        return report(BankTasks::importInputs({db, catalogue, args.files, args.values.value(QStringLiteral("format")),
-                                               args.values.value(QStringLiteral("category"))}));
-    }
-    // export
-    if (!(error = missing(args, {QStringLiteral("db"), QStringLiteral("format")})).isEmpty())
+    if (const QString error = missing(args, {kDb, kCatalogue}); !error.isEmpty())
+        return usageError(error);
+    if (!args.files.isEmpty())
+        return usageError(QStringLiteral("检查题库时不能同时给出题源文件"));
+    return report(BankTasks::checkBank(args.values.value(kDb), args.values.value(kCatalogue)));
+}
+
+int runCreate(const Arguments &args)
+{
+    if (const QString error = missing(args, {kDb, kCatalogue}); !error.isEmpty())
+        return usageError(error);
+    if (!args.files.isEmpty())
+        return usageError(QStringLiteral("create 不接受文件参数"));
+    return report(BankTasks::create(args.values.value(kDb), args.values.value(kCatalogue)));
+}
+
+int runImport(const Arguments &args)
+{
+    if (const QString error = missing(args, {kDb, kCatalogue}); !error.isEmpty())
+        return usageError(error);
+    if (args.files.isEmpty())
+        return usageError(QStringLiteral("import 需要至少一个输入文件"));
+    return report(BankTasks::importInputs({args.values.value(kDb), args.values.value(kCatalogue), args.files,
+                                           args.values.value(kFormat), args.values.value(kCategory)}));
+}
+
+int runExport(const Arguments &args)
+{
+    if (const QString error = missing(args, {kDb, kFormat}); !error.isEmpty())
         return usageError(error);
     if (args.files.size() != 1)
         return usageError(QStringLiteral("export 需要恰好一个输出文件"));
-    return report(BankTasks::exportBank({db, args.values.value(QStringLiteral("format")), args.files.first(),
-                                         args.flags.contains(QStringLiteral("force"))}));
+    return report(BankTasks::exportBank(
+        {args.values.value(kDb), args.values.value(kFormat), args.files.first(), args.flags.contains(kForce)}));
+}
+
+struct Command
+{
+    QString name;
+    QStringList valueOptions;
+    QStringList flagOptions;
+    int (*run)(const Arguments &);
+};
+
+int runCommand(const QString &name, const QStringList &rest)
+{
+    const QList<Command> commands{
+        {QStringLiteral("build"), {kDb, kCatalogue}, {kIfMissing}, runBuild},
+        {QStringLiteral("check"), {kDb, kCatalogue}, {}, runCheck},
+        {QStringLiteral("create"), {kDb, kCatalogue}, {}, runCreate},
+        {QStringLiteral("import"), {kDb, kCatalogue, kFormat, kCategory}, {}, runImport},
+        {QStringLiteral("export"), {kDb, kFormat}, {kForce}, runExport},
+    };
+    for (const Command &command : commands) {
+        if (command.name != name)
+            continue;
+        Arguments args;
+        const QString error = parseArguments(rest, command.valueOptions, command.flagOptions, &args);
+        if (!error.isEmpty())
+            return usageError(error);
+        if (args.help) {
+            out() << kUsage;
+            return BankTasks::Ok;
+        }
+        return command.run(args);
+    }
+    return usageError(QStringLiteral("不认识的命令“%1”").arg(name));
 }
 
 } // namespace
