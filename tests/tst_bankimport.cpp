@@ -146,7 +146,7 @@ void TestBankImport::giftMultipleChoiceSubset()
         "// a missing word\n"                      // 11
         "Moodle costs {~lots of money =nothing ~a little ~a lot} to download.\n" // 12
         "\n"                                       // 13
-        "$CATEGORY: 连词\n"                        // 14
+        "$CATEGORY: $course$/top/连词\n"          // 14
         "[markdown]Line one\\nline two \\~ \\= \\# \\\\ {~a =b ~c ~d}\n"); // 15
     const AikenSource::Parse parsed = Importers::parseGift(text, QStringLiteral("in.gift"));
     QVERIFY2(parsed.errors.isEmpty(), qPrintable(why(parsed.errors)));

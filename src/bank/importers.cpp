@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace Importers {
@@ -431,7 +432,9 @@ AikenSource::Parse parseGift(const QString &text, const QString &fileName, const
         if (trimmed.startsWith(QLatin1String("//")))
             continue;
         if (block.lines.isEmpty() && trimmed.startsWith(QLatin1String("$CATEGORY:"))) {
-            category = trimmed.mid(10).trimmed();
+            // Moodle writes "$course$/top/label"; the context and "top" are no part of the label.
+            static const QRegularExpression moodleContext(QStringLiteral("^\\$[a-z]+\\$/(top/)?"));
+            category = trimmed.mid(10).trimmed().remove(moodleContext);
             continue;
         }
         if (block.lines.isEmpty()) {

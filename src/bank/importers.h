@@ -38,7 +38,8 @@ AikenSource::Parse parseAiken(const QString &text, const QString &fileName, cons
 
 // GIFT, multiple choice only: an optional "::title::", the question, then
 // "{=right ~wrong ~wrong ~wrong}" with exactly four answers (feedback after
-// "#" is dropped), "$CATEGORY: label" lines, "//" comment lines, and the
+// "#" is dropped), "$CATEGORY: label" lines (a Moodle context such as
+// "$course$/top/" before the label is dropped), "//" comment lines, and the
 // escapes \~ \= \# \{ \} \: \\ and \n. A block in the middle of the text
 // ("missing word") leaves a blank "______" in the stem.
 AikenSource::Parse parseGift(const QString &text, const QString &fileName, const QString &defaultCategory = QString());
