@@ -29,10 +29,10 @@ QString Question::questionText() const
     return text;
 }
 
-Parse parse(const QString &text, const QString &fileName)
+Parse parse(const QString &text, const QString &fileName, const QString &defaultCategory)
 {
     Parse result;
-    QString category;
+    QString category = defaultCategory;
     Question current;
     bool inQuestion = false;
 
@@ -51,14 +51,14 @@ Parse parse(const QString &text, const QString &fileName)
         const QString line = lines.at(i).trimmed();
         if (line.isEmpty()) {
             if (inQuestion) {
-                error(current.line, QStringLiteral("question without an ANSWER line"));
+                error(current.line, QStringLiteral("试题缺少 ANSWER 行"));
                 inQuestion = false;
             }
             continue;
         }
         if (line.startsWith(QLatin1String("$CATEGORY:"))) {
             if (inQuestion) {
-                error(current.line, QStringLiteral("question without an ANSWER line"));
+                error(current.line, QStringLiteral("试题缺少 ANSWER 行"));
                 inQuestion = false;
             }
             category = line.mid(10).trimmed();
@@ -66,17 +66,17 @@ Parse parse(const QString &text, const QString &fileName)
         }
         if (line.startsWith(QLatin1String("ANSWER:"))) {
             if (!inQuestion) {
-                error(lineNo, QStringLiteral("ANSWER line without a question"));
+                error(lineNo, QStringLiteral("ANSWER 行前面没有试题"));
                 continue;
             }
             current.answer = line.mid(7).trimmed();
             inQuestion = false;
             if (current.choices.size() != 4)
-                error(current.line, QStringLiteral("question has %1 choices, not 4").arg(current.choices.size()));
+                error(current.line, QStringLiteral("试题有 %1 个选项，应为 4 个").arg(current.choices.size()));
             else if (current.answer.size() != 1 || !kLetters.contains(current.answer))
-                error(lineNo, QStringLiteral("answer \"%1\" is not one of A, B, C, D").arg(current.answer));
+                error(lineNo, QStringLiteral("答案“%1”不是 A、B、C、D 之一").arg(current.answer));
             else if (category.isEmpty())
-                error(current.line, QStringLiteral("question before any $CATEGORY line"));
+                error(current.line, QStringLiteral("试题前面没有 $CATEGORY 行"));
             else
                 result.questions << current;
             continue;
@@ -85,12 +85,12 @@ Parse parse(const QString &text, const QString &fileName)
         const int index = inQuestion ? choiceIndex(line, &choiceText) : -1;
         if (index >= 0) {
             if (index != current.choices.size())
-                error(lineNo, QStringLiteral("choice %1 out of order").arg(kLetters.at(index)));
+                error(lineNo, QStringLiteral("选项 %1 的次序不对").arg(kLetters.at(index)));
             current.choices << choiceText;
             continue;
         }
         if (inQuestion && !current.choices.isEmpty()) {
-            error(lineNo, QStringLiteral("text after the choices; expected ANSWER:"));
+            error(lineNo, QStringLiteral("选项之后应是 ANSWER 行"));
             continue;
         }
         if (inQuestion) {
@@ -105,7 +105,7 @@ Parse parse(const QString &text, const QString &fileName)
         inQuestion = true;
     }
     if (inQuestion)
-        error(current.line, QStringLiteral("question without an ANSWER line"));
+        error(current.line, QStringLiteral("试题缺少 ANSWER 行"));
     return result;
 }
 

@@ -29,7 +29,9 @@ struct Parse
     QStringList errors; // "file:line: message"
 };
 
-Parse parse(const QString &text, const QString &fileName);
+// Questions before any "$CATEGORY:" line take defaultCategory; without one
+// they are an error.
+Parse parse(const QString &text, const QString &fileName, const QString &defaultCategory = QString());
 
 // The block of one question in this format (without a trailing blank line).
 QString format(const Question &q);

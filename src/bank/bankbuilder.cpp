@@ -4,10 +4,13 @@
 #include "bankschema.h"
 #include "codepage.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 
 namespace BankBuilder {
 namespace {
@@ -73,16 +76,50 @@ bool insertRows(QSqlDatabase &db, const QList<QuestionRecord> &rows, QString *er
     return true;
 }
 
+// A temporary file in the target's folder (so that a rename can give it the
+// target's name), readable by everyone like any other file of the program.
+bool openTemporaryBeside(const QString &path, QTemporaryFile *temp, QString *error)
+{
+    const QFileInfo target(path);
+    temp->setFileTemplate(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    if (!temp->open()) {
+        if (error)
+            *error = QStringLiteral("无法在 %1 中建立文件（%2）").arg(target.absolutePath(), temp->errorString());
+        return false;
+    }
+    temp->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                         | QFileDevice::ReadOther);
+    return true;
+}
+
+// Renames the finished temporary file to its target; fails rather than
+// replace a file that appeared in the meantime.
+bool giveName(QTemporaryFile *temp, const QString &path, QString *error)
+{
+    if (!QFile::rename(temp->fileName(), path)) {
+        if (error)
+            *error = QFileInfo::exists(path) ? QStringLiteral("%1 已经存在，未作改动").arg(path)
+                                             : QStringLiteral("无法建立 %1").arg(path);
+        return false;
+    }
+    temp->setAutoRemove(false);
+    return true;
+}
+
 } // namespace
 
 bool createBank(const QString &path, const QList<QuestionRecord> &rows, QString *error)
 {
     if (QFileInfo::exists(path)) {
         if (error)
-            *error = QStringLiteral("%1 already exists; it is left as it is").arg(path);
+            *error = QStringLiteral("%1 已经存在，未作改动").arg(path);
         return false;
     }
-    return withConnection(path, true, error, [&](QSqlDatabase &db) {
+    QTemporaryFile temp;
+    if (!openTemporaryBeside(path, &temp, error))
+        return false;
+    temp.close(); // SQLite takes an empty file for a new database
+    const bool built = withConnection(temp.fileName(), true, error, [&](QSqlDatabase &db) {
         QSqlQuery q(db);
         for (const QString &sql : {BankSchema::createTableSql(), BankSchema::createMarkIndexSql()}) {
             if (!q.exec(sql)) {
@@ -93,6 +130,53 @@ bool createBank(const QString &path, const QList<QuestionRecord> &rows, QString 
         }
         return insertRows(db, rows, error);
     });
+    return built && giveName(&temp, path, error);
+}
+
+bool createFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    if (QFileInfo::exists(path)) {
+        if (error)
+            *error = QStringLiteral("%1 已经存在，未作改动").arg(path);
+        return false;
+    }
+    QTemporaryFile temp;
+    if (!openTemporaryBeside(path, &temp, error))
+        return false;
+    if (temp.write(bytes) != bytes.size() || !temp.flush()) {
+        if (error)
+            *error = temp.errorString();
+        return false;
+    }
+    temp.close();
+    return giveName(&temp, path, error);
+}
+
+bool replaceFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool appendCatalogueLabels(const QString &path, const QStringList &labels, QString *error)
+{
+    QFile existing(path);
+    if (!existing.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = existing.errorString();
+        return false;
+    }
+    QByteArray bytes = existing.readAll();
+    existing.close();
+    if (!bytes.isEmpty() && !bytes.endsWith('\r') && !bytes.endsWith("\r\n"))
+        bytes += "\r\n"; // the last line had no line end of its own
+    bytes += catalogueBytes(labels);
+    return replaceFile(path, bytes, error);
 }
 
 bool appendRows(const QString &path, const QList<QuestionRecord> &rows, QString *error)

@@ -1,9 +1,10 @@
-#include "aikensource.h"
-#include "bankbuilder.h"
+// qvbank: the bank tool. Reads its command line and hands the work to
+// BankTasks; all the rules live there and in the bank library.
+#include "banktasks.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QTextStream>
 
 #include <cstdio>
@@ -15,108 +16,221 @@ QTextStream &out()
     static QTextStream s(stdout);
     return s;
 }
+
 QTextStream &err()
 {
     static QTextStream s(stderr);
     return s;
 }
 
-const char kUsage[] = R"(Usage: qvbank build [--if-missing] --db FILE --catalogue FILE SOURCE...
+const char kUsage[] = R"(用法：qvbank 命令 [选项] [文件...]
 
-Builds a question bank (english.db) and its category catalogue (mulu.txt)
-from bank source files (UTF-8, Aiken blocks under "$CATEGORY: label" lines).
-An existing bank or catalogue is never overwritten: without --if-missing that
-is an error, with it the existing file is kept.
+命令：
+  build [--if-missing] --db 题库 --catalogue 目录 题源...
+      先检查题源（UTF-8 的 Aiken 格式，以“$CATEGORY: 类别”行分类），
+      通过后建立题库（english.db）和目录（mulu.txt）。已有的文件从不覆盖：
+      不加 --if-missing 时视为错误；加了则保留已有文件。保留的题库缺少目录时，
+      按该题库的类别建立目录。
+  check 题源...
+      检查题源文件。
+  check --db 题库 --catalogue 目录
+      检查题库和目录。
+  create --db 题库 --catalogue 目录
+      建立空题库和只有“全部中考试题”一行的目录；已有的文件从不覆盖。
+  import --db 题库 --catalogue 目录 [--format aiken|gift|tsv] [--category 类别] 输入...
+      把试题导入已有的题库。格式不指明时按扩展名（.gift、.tsv、.tab、.aiken）
+      或内容判断。编码自动识别：有 BOM 的按 BOM（UTF-8、UTF-16），否则合乎
+      UTF-8 的按 UTF-8，否则按 GB18030（GBK）。新试题的题号接在最后一题之后；
+      与题库中或输入中前面的试题重复的跳过并报告；已有的试题不会改动；目录在
+      末尾加上新类别。--category 给没有类别的试题指定类别。输入有错时一题也不导入。
+  export --db 题库 --format aiken|gift [--force] 输出文件
+      把题库导出为 UTF-8 的 Aiken 或 GIFT 文件。输出文件已存在时需加 --force。
 
-Exit codes: 0 done, 1 invalid sources or failure to write, 2 usage error.
+检查的内容：每题四个选项，答案为 A–D；没有重复的试题（题干和选项相同，
+比较时不计空白的多少和大小写，不计选项的次序）；每个类别都在目录中，目录中
+每个类别（“全部中考试题”除外）都至少有一题；题号从 1 到 N 连续；批阅都为 0，
+作答都为“E”；每个类别中每个答案字母占 20%–30%（按整题放宽到最近的整数）。
+每条问题都以所在位置开头：“文件:行号:”，题库中的试题为“文件:题号 N:”。
+
+  qvbank --help     显示本说明
+
+退出码：
+  0  完成（导入时跳过了重复的试题也算完成）
+  1  检查没有通过，或输入有错；没有写任何文件
+  2  命令行用法错误
+  3  文件无法读取或写入，或文件已经存在而不能覆盖
 )";
 
 int usageError(const QString &message)
 {
-    err() << "qvbank: " << message << "\n" << kUsage;
-    return 2;
+    err() << "qvbank: " << message << "\n（用 qvbank --help 查看用法）\n";
+    return BankTasks::Usage;
 }
 
-int build(QStringList args)
+struct Arguments
 {
-    bool ifMissing = false;
-    QString dbPath;
-    QString cataloguePath;
-    QStringList sources;
-    while (!args.isEmpty()) {
-        const QString arg = args.takeFirst();
-        if (arg == QLatin1String("--if-missing"))
-            ifMissing = true;
-        else if (arg == QLatin1String("--db") && !args.isEmpty())
-            dbPath = args.takeFirst();
-        else if (arg == QLatin1String("--catalogue") && !args.isEmpty())
-            cataloguePath = args.takeFirst();
-        else if (arg.startsWith(QLatin1String("--")))
-            return usageError(QStringLiteral("unknown option %1").arg(arg));
-        else
-            sources << arg;
-    }
-    if (dbPath.isEmpty() || cataloguePath.isEmpty() || sources.isEmpty())
-        return usageError(QStringLiteral("build needs --db, --catalogue and at least one source"));
+    QHash<QString, QString> values;
+    QSet<QString> flags;
+    QStringList files;
+    bool help = false;
+};
 
-    QList<QuestionRecord> rows;
-    QStringList labels{QStringLiteral("全部中考试题")};
-    QStringList errors;
-    for (const QString &source : sources) {
-        QFile file(source);
-        if (!file.open(QIODevice::ReadOnly)) {
-            errors << QStringLiteral("%1: cannot read: %2").arg(source, file.errorString());
+// Splits a command's arguments into "--name value" (or "--name=value")
+// options, flags and files. Returns an error text, or an empty one.
+QString parseArguments(const QStringList &args, const QStringList &valueOptions, const QStringList &flagOptions,
+                       Arguments *parsed)
+{
+    bool onlyFiles = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (onlyFiles || !arg.startsWith(QLatin1String("--")) || arg == QLatin1String("-")) {
+            parsed->files << arg;
             continue;
         }
-        const AikenSource::Parse parsed = AikenSource::parse(QString::fromUtf8(file.readAll()), source);
-        errors << parsed.errors;
-        for (const AikenSource::Question &q : parsed.questions) {
-            QuestionRecord r;
-            r.number = rows.size() + 1;
-            r.question = q.questionText();
-            r.answer = q.answer;
-            r.category = q.category;
-            rows << r;
-            if (!labels.contains(q.category))
-                labels << q.category;
+        if (arg == QLatin1String("--")) {
+            onlyFiles = true;
+            continue;
+        }
+        if (arg == QLatin1String("--help")) {
+            parsed->help = true;
+            continue;
+        }
+        const qsizetype equals = arg.indexOf(QLatin1Char('='));
+        const QString name = arg.mid(2, equals < 0 ? -1 : equals - 2);
+        if (flagOptions.contains(name) && equals < 0) {
+            parsed->flags.insert(name);
+        } else if (valueOptions.contains(name)) {
+            if (parsed->values.contains(name))
+                return QStringLiteral("选项 --%1 给了不止一次").arg(name);
+            if (equals >= 0)
+                parsed->values.insert(name, arg.mid(equals + 1));
+            else if (i + 1 < args.size())
+                parsed->values.insert(name, args.at(++i));
+            else
+                return QStringLiteral("选项 --%1 缺少值").arg(name);
+            if (parsed->values.value(name).isEmpty())
+                return QStringLiteral("选项 --%1 的值为空").arg(name);
+        } else {
+            return QStringLiteral("不认识的选项 %1").arg(arg);
         }
     }
-    if (!errors.isEmpty()) {
-        for (const QString &e : errors)
-            err() << e << "\n";
-        return 1;
-    }
+    return QString();
+}
 
-    if (QFileInfo::exists(dbPath)) {
-        if (!ifMissing) {
-            err() << "qvbank: " << dbPath << " exists; it is left as it is\n";
-            return 1;
-        }
-        out() << "kept existing bank " << dbPath << "\n";
-    } else {
-        QString error;
-        if (!BankBuilder::createBank(dbPath, rows, &error)) {
-            err() << "qvbank: " << dbPath << ": " << error << "\n";
-            return 1;
-        }
-        out() << "built " << dbPath << " with " << rows.size() << " questions\n";
-    }
+int report(const BankTasks::Outcome &outcome)
+{
+    for (const QString &line : outcome.notes)
+        out() << line << "\n";
+    out().flush();
+    for (const QString &line : outcome.warnings)
+        err() << line << "\n";
+    for (const QString &line : outcome.problems)
+        err() << line << "\n";
+    err().flush();
+    return outcome.status;
+}
 
-    if (QFileInfo::exists(cataloguePath)) {
-        if (!ifMissing) {
-            err() << "qvbank: " << cataloguePath << " exists; it is left as it is\n";
-            return 1;
-        }
-        out() << "kept existing catalogue " << cataloguePath << "\n";
-    } else {
-        QFile file(cataloguePath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(BankBuilder::catalogueBytes(labels)) < 0) {
-            err() << "qvbank: " << cataloguePath << ": " << file.errorString() << "\n";
-            return 1;
-        }
-        out() << "built " << cataloguePath << " with " << labels.size() << " labels\n";
+// Checks that the options the command needs are there.
+QString missing(const Arguments &args, const QStringList &required)
+{
+    for (const QString &name : required) {
+        if (!args.values.contains(name))
+            return QStringLiteral("缺少选项 --%1").arg(name);
     }
-    return 0;
+    return QString();
+}
+
+const QString kDb = QStringLiteral("db");
+const QString kCatalogue = QStringLiteral("catalogue");
+const QString kFormat = QStringLiteral("format");
+const QString kCategory = QStringLiteral("category");
+const QString kIfMissing = QStringLiteral("if-missing");
+const QString kForce = QStringLiteral("force");
+
+int runBuild(const Arguments &args)
+{
+    if (const QString error = missing(args, {kDb, kCatalogue}); !error.isEmpty())
+        return usageError(error);
+    if (args.files.isEmpty())
+        return usageError(QStringLiteral("build 需要至少一个题源文件"));
+    return report(BankTasks::build(
+        {args.values.value(kDb), args.values.value(kCatalogue), args.files, args.flags.contains(kIfMissing)}));
+}
+
+int runCheck(const Arguments &args)
+{
+    if (args.values.isEmpty()) {
+        if (args.files.isEmpty())
+            return usageError(QStringLiteral("check 需要题源文件，或 --db 和 --catalogue"));
+        return report(BankTasks::checkSources(args.files));
+    }
+    if (const QString error = missing(args, {kDb, kCatalogue}); !error.isEmpty())
+        return usageError(error);
+    if (!args.files.isEmpty())
+        return usageError(QStringLiteral("检查题库时不能同时给出题源文件"));
+    return report(BankTasks::checkBank(args.values.value(kDb), args.values.value(kCatalogue)));
+}
+
+int runCreate(const Arguments &args)
+{
+    if (const QString error = missing(args, {kDb, kCatalogue}); !error.isEmpty())
+        return usageError(error);
+    if (!args.files.isEmpty())
+        return usageError(QStringLiteral("create 不接受文件参数"));
+    return report(BankTasks::create(args.values.value(kDb), args.values.value(kCatalogue)));
+}
+
+int runImport(const Arguments &args)
+{
+    if (const QString error = missing(args, {kDb, kCatalogue}); !error.isEmpty())
+        return usageError(error);
+    if (args.files.isEmpty())
+        return usageError(QStringLiteral("import 需要至少一个输入文件"));
+    return report(BankTasks::importInputs({args.values.value(kDb), args.values.value(kCatalogue), args.files,
+                                           args.values.value(kFormat), args.values.value(kCategory)}));
+}
+
+int runExport(const Arguments &args)
+{
+    if (const QString error = missing(args, {kDb, kFormat}); !error.isEmpty())
+        return usageError(error);
+    if (args.files.size() != 1)
+        return usageError(QStringLiteral("export 需要恰好一个输出文件"));
+    return report(BankTasks::exportBank(
+        {args.values.value(kDb), args.values.value(kFormat), args.files.first(), args.flags.contains(kForce)}));
+}
+
+struct Command
+{
+    QString name;
+    QStringList valueOptions;
+    QStringList flagOptions;
+    int (*run)(const Arguments &);
+};
+
+int runCommand(const QString &name, const QStringList &rest)
+{
+    const QList<Command> commands{
+        {QStringLiteral("build"), {kDb, kCatalogue}, {kIfMissing}, runBuild},
+        {QStringLiteral("check"), {kDb, kCatalogue}, {}, runCheck},
+        {QStringLiteral("create"), {kDb, kCatalogue}, {}, runCreate},
+        {QStringLiteral("import"), {kDb, kCatalogue, kFormat, kCategory}, {}, runImport},
+        {QStringLiteral("export"), {kDb, kFormat}, {kForce}, runExport},
+    };
+    for (const Command &command : commands) {
+        if (command.name != name)
+            continue;
+        Arguments args;
+        const QString error = parseArguments(rest, command.valueOptions, command.flagOptions, &args);
+        if (!error.isEmpty())
+            return usageError(error);
+        if (args.help) {
+            out() << kUsage;
+            return BankTasks::Ok;
+        }
+        return command.run(args);
+    }
+    return usageError(QStringLiteral("不认识的命令“%1”").arg(name));
 }
 
 } // namespace
@@ -125,12 +239,14 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
-        out() << kUsage;
-        return args.isEmpty() ? 2 : 0;
+    if (args.isEmpty()) {
+        err() << kUsage;
+        return BankTasks::Usage;
     }
     const QString command = args.takeFirst();
-    if (command == QLatin1String("build"))
-        return build(args);
-    return usageError(QStringLiteral("unknown command %1").arg(command));
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        out() << kUsage;
+        return BankTasks::Ok;
+    }
+    return runCommand(command, args);
 }

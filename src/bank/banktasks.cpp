@@ -1,0 +1,297 @@
+#include "banktasks.h"
+
+#include "bankbuilder.h"
+#include "bankcheck.h"
+#include "catalogue.h"
+#include "exporters.h"
+#include "importers.h"
+#include "querytext.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace BankTasks {
+namespace {
+
+QString wholeBankLabel()
+{
+    return QString::fromUtf8(QueryText::kWholeBankLabel);
+}
+
+Outcome failed(int status, const QStringList &problems)
+{
+    Outcome outcome;
+    outcome.status = status;
+    outcome.problems = problems;
+    return outcome;
+}
+
+Outcome failed(int status, const QString &problem)
+{
+    return failed(status, QStringList{problem});
+}
+
+// The catalogue of a set of rows: the whole-bank entry, then every category
+// in order of first appearance.
+QStringList labelsOf(const QList<QuestionRecord> &rows)
+{
+    QStringList labels{wholeBankLabel()};
+    for (const QuestionRecord &row : rows) {
+        if (!labels.contains(row.category))
+            labels << row.category;
+    }
+    return labels;
+}
+
+QList<QuestionRecord> rowsFrom(const QList<AikenSource::Question> &questions)
+{
+    QList<QuestionRecord> rows;
+    for (const AikenSource::Question &q : questions) {
+        QuestionRecord row;
+        row.number = rows.size() + 1;
+        row.question = q.questionText();
+        row.answer = q.answer;
+        row.category = q.category;
+        rows << row;
+    }
+    return rows;
+}
+
+bool readBytes(const QString &path, QByteArray *bytes, QString *problem)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *problem = BankCheck::inFile(path, QStringLiteral("无法读取（%1）").arg(file.errorString()));
+        return false;
+    }
+    *bytes = file.readAll();
+    return true;
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+Outcome build(const BuildRequest &request)
+{
+    QList<AikenSource::Question> questions;
+    bool unreadable = false;
+    const QStringList problems = BankCheck::checkSources(request.sources, &questions, &unreadable);
+    if (!problems.isEmpty()) {
+        Outcome outcome = failed(unreadable ? FileError : Problems, problems);
+        outcome.problems << QStringLiteral("题源没有通过检查，题库没有建立。");
+        return outcome;
+    }
+
+    const bool bankExists = QFileInfo::exists(request.dbPath);
+    const bool catalogueExists = QFileInfo::exists(request.cataloguePath);
+    if (!request.ifMissing && (bankExists || catalogueExists)) {
+        QStringList existing;
+        for (const QString &path : {request.dbPath, request.cataloguePath}) {
+            if (QFileInfo::exists(path))
+                existing << BankCheck::inFile(path, QStringLiteral("已经存在，未作改动（要保留已有文件请加 --if-missing）"));
+        }
+        return failed(FileError, existing);
+    }
+
+    Outcome outcome;
+    const QList<QuestionRecord> rows = rowsFrom(questions);
+    QStringList labels = labelsOf(rows);
+    QString error;
+    if (bankExists) {
+        outcome.notes << QStringLiteral("保留已有的题库 %1").arg(request.dbPath);
+        if (!catalogueExists) {
+            // The catalogue must describe the bank that is really there, which
+            // may have been corrected or extended since it was built.
+            QList<QuestionRecord> kept;
+            if (!BankBuilder::readRows(request.dbPath, &kept, &error))
+                return failed(FileError, BankCheck::inFile(request.dbPath, error));
+            labels = labelsOf(kept);
+        }
+    } else {
+        if (!BankBuilder::createBank(request.dbPath, rows, &error))
+            return failed(FileError, BankCheck::inFile(request.dbPath, error));
+        outcome.notes << QStringLiteral("已建立题库 %1，共 %2 题").arg(request.dbPath).arg(rows.size());
+    }
+
+    if (catalogueExists) {
+        outcome.notes << QStringLiteral("保留已有的目录 %1").arg(request.cataloguePath);
+    } else if (BankBuilder::createFile(request.cataloguePath, BankBuilder::catalogueBytes(labels), &error)) {
+        outcome.notes << QStringLiteral("已建立目录 %1，共 %2 行").arg(request.cataloguePath).arg(labels.size());
+    } else {
+        if (!bankExists)
+            QFile::remove(request.dbPath); // made just now: a bank without its catalogue is not finished
+        return failed(FileError, BankCheck::inFile(request.cataloguePath, error));
+    }
+    return outcome;
+}
+
+Outcome checkSources(const QStringList &sources)
+{
+    QList<AikenSource::Question> questions;
+    bool unreadable = false;
+    const QStringList problems = BankCheck::checkSources(sources, &questions, &unreadable);
+    if (!problems.isEmpty())
+        return failed(unreadable ? FileError : Problems, problems);
+    Outcome outcome;
+    outcome.notes << QStringLiteral("检查通过：%1 个文件，共 %2 题").arg(sources.size()).arg(questions.size());
+    return outcome;
+}
+
+Outcome checkBank(const QString &dbPath, const QString &cataloguePath)
+{
+    bool unreadable = false;
+    const QStringList problems = BankCheck::checkBank(dbPath, cataloguePath, &unreadable);
+    if (!problems.isEmpty())
+        return failed(unreadable ? FileError : Problems, problems);
+    Outcome outcome;
+    outcome.notes << QStringLiteral("检查通过：%1 和 %2").arg(dbPath, cataloguePath);
+    return outcome;
+}
+
+Outcome create(const QString &dbPath, const QString &cataloguePath)
+{
+    QStringList existing;
+    for (const QString &path : {dbPath, cataloguePath}) {
+        if (QFileInfo::exists(path))
+            existing << BankCheck::inFile(path, QStringLiteral("已经存在，未作改动"));
+    }
+    if (!existing.isEmpty())
+        return failed(FileError, existing);
+
+    QString error;
+    if (!BankBuilder::createBank(dbPath, {}, &error))
+        return failed(FileError, BankCheck::inFile(dbPath, error));
+    if (!BankBuilder::createFile(cataloguePath, BankBuilder::catalogueBytes({wholeBankLabel()}), &error)) {
+        QFile::remove(dbPath); // made just now
+        return failed(FileError, BankCheck::inFile(cataloguePath, error));
+    }
+    Outcome outcome;
+    outcome.notes << QStringLiteral("已建立空题库 %1 和目录 %2").arg(dbPath, cataloguePath);
+    return outcome;
+}
+
+Outcome importInputs(const ImportRequest &request)
+{
+    Importers::Format forced = Importers::Format::Aiken;
+    if (!request.format.isEmpty() && !Importers::formatFromName(request.format, &forced))
+        return failed(Usage, QStringLiteral("不认识的格式“%1”（可用 aiken、gift、tsv）").arg(request.format));
+
+    QList<QuestionRecord> existing;
+    QString error;
+    if (!BankBuilder::readRows(request.dbPath, &existing, &error))
+        return failed(FileError, BankCheck::inFile(request.dbPath, error));
+    const QStringList numbering = BankCheck::checkNumbers(request.dbPath, existing);
+    if (!numbering.isEmpty()) {
+        Outcome outcome = failed(Problems, numbering);
+        outcome.problems << QStringLiteral("题号不是从 1 起连续编排的，新试题无法接着编号；没有导入任何试题。");
+        return outcome;
+    }
+    QByteArray catalogueBefore;
+    if (!readBytes(request.cataloguePath, &catalogueBefore, &error))
+        return failed(FileError, error);
+    const Catalogue::LoadResult catalogue = Catalogue::load(request.cataloguePath);
+
+    Outcome outcome;
+    QStringList problems;
+    QList<AikenSource::Question> incoming;
+    for (const QString &input : request.inputs) {
+        QByteArray bytes;
+        if (!readBytes(input, &bytes, &error))
+            return failed(FileError, error);
+        const Importers::Decoded decoded = Importers::decodeInput(bytes);
+        Importers::Format format = forced;
+        if (request.format.isEmpty() && !Importers::guessFormat(input, decoded.text, &format)) {
+            problems << BankCheck::inFile(input, QStringLiteral("看不出是哪种格式，请用 --format 指明"));
+            continue;
+        }
+        const AikenSource::Parse parsed = Importers::parse(format, decoded.text, input, request.defaultCategory);
+        problems << parsed.errors;
+        for (const AikenSource::Question &q : parsed.questions) {
+            const QString categoryIssue = BankCheck::categoryProblem(q.category);
+            if (!categoryIssue.isEmpty())
+                problems << BankCheck::at(q.file, q.line, categoryIssue);
+            if (q.choices.contains(QString()))
+                problems << BankCheck::at(q.file, q.line, QStringLiteral("有空的选项"));
+        }
+        incoming << parsed.questions;
+        outcome.notes << QStringLiteral("读取 %1（%2）：%3 题").arg(input, decoded.encoding).arg(parsed.questions.size());
+    }
+    if (!problems.isEmpty()) {
+        outcome.status = Problems;
+        outcome.problems = problems;
+        outcome.problems << QStringLiteral("输入有错，没有导入任何试题。");
+        return outcome;
+    }
+
+    const Importers::Plan plan = Importers::plan(request.dbPath, existing, catalogue.labels, incoming);
+    outcome.warnings = plan.duplicates;
+    if (existing.size() + plan.newRows.size() > BankCheck::kMaxQuestions
+        || catalogue.labels.size() + plan.newLabels.size() > BankCheck::kMaxCatalogueLines) {
+        outcome.status = Problems;
+        outcome.problems << QStringLiteral("导入后题库将有 %1 题、目录 %2 行，超过了 %3 题、%4 行的上限；没有导入任何试题。")
+                                .arg(existing.size() + plan.newRows.size())
+                                .arg(catalogue.labels.size() + plan.newLabels.size())
+                                .arg(BankCheck::kMaxQuestions)
+                                .arg(BankCheck::kMaxCatalogueLines);
+        return outcome;
+    }
+    if (plan.newRows.isEmpty()) {
+        outcome.notes << QStringLiteral("没有新的试题，题库未改动");
+        return outcome;
+    }
+    // The catalogue first: should the bank refuse the rows, its old bytes go back.
+    if (!plan.newLabels.isEmpty()
+        && !BankBuilder::appendCatalogueLabels(request.cataloguePath, plan.newLabels, &error))
+        return failed(FileError, BankCheck::inFile(request.cataloguePath, error));
+    if (!BankBuilder::appendRows(request.dbPath, plan.newRows, &error)) {
+        Outcome failure = failed(FileError, BankCheck::inFile(request.dbPath, error));
+        QString restoreError;
+        if (!plan.newLabels.isEmpty()
+            && !BankBuilder::replaceFile(request.cataloguePath, catalogueBefore, &restoreError))
+            failure.problems << BankCheck::inFile(request.cataloguePath,
+                                                  QStringLiteral("无法恢复原来的内容（%1）").arg(restoreError));
+        return failure;
+    }
+    outcome.notes << QStringLiteral("已导入 %1 题（题号 %2–%3），跳过重复 %4 题")
+                         .arg(plan.newRows.size())
+                         .arg(plan.newRows.first().number)
+                         .arg(plan.newRows.last().number)
+                         .arg(plan.duplicates.size());
+    if (!plan.newLabels.isEmpty())
+        outcome.notes << QStringLiteral("目录新增类别：%1").arg(plan.newLabels.join(QStringLiteral("、")));
+    return outcome;
+}
+
+Outcome exportBank(const ExportRequest &request)
+{
+    Exporters::Format format = Exporters::Format::Aiken;
+    if (!Exporters::formatFromName(request.format, &format))
+        return failed(Usage, QStringLiteral("不认识的格式“%1”（可用 aiken、gift）").arg(request.format));
+    if (sameFile(request.output, request.dbPath))
+        return failed(Usage, QStringLiteral("输出文件不能是题库本身"));
+    if (QFileInfo::exists(request.output) && !request.overwrite)
+        return failed(FileError, BankCheck::inFile(request.output, QStringLiteral("已经存在，未作改动（要覆盖请加 --force）")));
+
+    QList<QuestionRecord> rows;
+    QString error;
+    if (!BankBuilder::readRows(request.dbPath, &rows, &error))
+        return failed(FileError, BankCheck::inFile(request.dbPath, error));
+    const Exporters::Result result = Exporters::toFormat(format, request.dbPath, rows);
+    if (!result.problems.isEmpty()) {
+        Outcome outcome = failed(Problems, result.problems);
+        outcome.problems << QStringLiteral("有试题无法导出，没有写出文件。");
+        return outcome;
+    }
+    if (!BankBuilder::replaceFile(request.output, result.text.toUtf8(), &error))
+        return failed(FileError, BankCheck::inFile(request.output, error));
+    Outcome outcome;
+    outcome.notes << QStringLiteral("已导出 %1 题到 %2").arg(rows.size()).arg(request.output);
+    return outcome;
+}
+
+} // namespace BankTasks

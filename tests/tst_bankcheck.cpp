@@ -1,0 +1,305 @@
+#include "bankcheck.h"
+#include "banksources.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// True when some problem starts with the place and mentions the words.
+bool hasProblem(const QStringList &problems, const QString &place, const QString &words)
+{
+    for (const QString &problem : problems) {
+        if (problem.startsWith(place + QLatin1Char(':')) && problem.contains(words))
+            return true;
+    }
+    return false;
+}
+
+QString why(const QStringList &problems)
+{
+    return problems.isEmpty() ? QStringLiteral("(no problem reported)") : problems.join(QLatin1Char('\n'));
+}
+
+const QString kBank = QStringLiteral("english.db");
+const QString kCatalogue = QStringLiteral("mulu.txt");
+
+enum BankFault {
+    NoFault,
+    GapInNumbers,
+    OrphanLabel,
+    CategoryNotInCatalogue,
+    NoWholeBankLine,
+    MarkedRow,
+    PickedRow,
+    ThreeChoices,
+    AnswerE,
+    Duplicate,
+    Unbalanced,
+};
+
+} // namespace
+
+class TestBankCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void brokenSourcesAreNamedByFileAndLine_data();
+    void brokenSourcesAreNamedByFileAndLine();
+    void aDuplicateInAnotherFileCounts();
+    void brokenBanksAreNamedByNumberOrCatalogueLine_data();
+    void brokenBanksAreNamedByNumberOrCatalogueLine();
+    void checkBankReadsTheFiles();
+    void aBankHoldsAtMost32767Questions();
+    void balanceBoundsAreWholeQuestions_data();
+    void balanceBoundsAreWholeQuestions();
+    void duplicatesFoldBlanksCaseAndChoiceOrder();
+    void theShippedSourcesPassTheChecker();
+};
+
+void TestBankCheck::brokenSourcesAreNamedByFileAndLine_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("lineText"); // the line the problem must name
+    QTest::addColumn<QString>("words");
+
+    const QStringList good = sampleBlocks(8);
+    const QString category = QStringLiteral("冠词");
+    QTest::newRow("sound source") << aikenSource(category, good) << QString() << QString();
+
+    QStringList three = good;
+    three[2] = aikenBlock(QStringLiteral("Three choices ______ here."),
+                          {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}, QStringLiteral("C"));
+    QTest::newRow("three choices") << aikenSource(category, three) << QStringLiteral("Three choices ______ here.")
+                                   << QStringLiteral("3 个选项");
+
+    QStringList answerE = good;
+    answerE[4] = aikenBlock(QStringLiteral("Answer E ______ here."),
+                            {QStringLiteral("p"), QStringLiteral("q"), QStringLiteral("r"), QStringLiteral("s")},
+                            QStringLiteral("E"));
+    QTest::newRow("answer E") << aikenSource(category, answerE) << QStringLiteral("ANSWER: E")
+                              << QStringLiteral("“E”");
+
+    QStringList duplicate = good;
+    // Sample 1 again, with other blanks, other case and its choices shuffled.
+    duplicate << aikenBlock(QStringLiteral("SAMPLE 1   is ______  Question."),
+                            {QStringLiteral("the"), QStringLiteral("/"), QStringLiteral("a"), QStringLiteral("AN")},
+                            QStringLiteral("C"));
+    QTest::newRow("duplicate") << aikenSource(category, duplicate) << QStringLiteral("SAMPLE 1   is ______  Question.")
+                               << QStringLiteral("重复");
+
+    QTest::newRow("unbalanced") << aikenSource(category, sampleBlocks(8, QStringLiteral("AAAB")))
+                                << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("不均衡");
+
+    QTest::newRow("no category") << sampleBlocks(4).join(QLatin1Char('\n'))
+                                 << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("$CATEGORY");
+}
+
+void TestBankCheck::brokenSourcesAreNamedByFileAndLine()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, lineText);
+    QFETCH(QString, words);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("source.txt"));
+    QVERIFY(writeBytes(path, text.toUtf8()));
+    const QStringList problems = BankCheck::checkSources({path});
+    if (lineText.isEmpty()) {
+        QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+        return;
+    }
+    const QString place = QStringLiteral("%1:%2").arg(path).arg(lineOf(text, lineText));
+    QVERIFY2(hasProblem(problems, place, words), qPrintable(place + QStringLiteral(" / ") + why(problems)));
+}
+
+void TestBankCheck::aDuplicateInAnotherFileCounts()
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("a.txt"));
+    const QString second = dir.filePath(QStringLiteral("b.txt"));
+    QVERIFY(writeBytes(first, aikenSource(QStringLiteral("甲"), sampleBlocks(8)).toUtf8()));
+    QVERIFY(writeBytes(second, aikenSource(QStringLiteral("乙"), sampleBlocks(8, QStringLiteral("BADC"), QStringLiteral("b"))
+                                                                      << sampleBlocks(1)).toUtf8()));
+    const QStringList problems = BankCheck::checkSources({first, second});
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems.first().startsWith(second + QStringLiteral(":59: ")), qPrintable(why(problems)));
+    QVERIFY2(problems.first().contains(first + QStringLiteral(":3")), qPrintable(why(problems)));
+
+    // A file that is not UTF-8 is named with the line of its first foreign byte.
+    QVERIFY(writeBytes(second, "$CATEGORY: x\n\nfine\n\xB9\xDA\xB4\xCA\n"));
+    const QStringList encoding = BankCheck::checkSources({second});
+    QVERIFY2(hasProblem(encoding, second + QStringLiteral(":4"), QStringLiteral("UTF-8")), qPrintable(why(encoding)));
+}
+
+void TestBankCheck::brokenBanksAreNamedByNumberOrCatalogueLine_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("words");
+
+    QTest::newRow("sound bank") << int(NoFault) << QString() << QString();
+    QTest::newRow("gap in 题号") << int(GapInNumbers) << QStringLiteral("english.db:题号 4") << QStringLiteral("缺少");
+    QTest::newRow("orphan label") << int(OrphanLabel) << QStringLiteral("mulu.txt:3") << QStringLiteral("没有任何试题");
+    QTest::newRow("category not in catalogue") << int(CategoryNotInCatalogue) << QStringLiteral("english.db:题号 6")
+                                               << QStringLiteral("不在目录");
+    QTest::newRow("no whole-bank line") << int(NoWholeBankLine) << QStringLiteral("mulu.txt")
+                                        << QStringLiteral("全部中考试题");
+    QTest::newRow("批阅 not 0") << int(MarkedRow) << QStringLiteral("english.db:题号 2") << QStringLiteral("批阅");
+    QTest::newRow("作答 not E") << int(PickedRow) << QStringLiteral("english.db:题号 3") << QStringLiteral("作答");
+    QTest::newRow("three choices") << int(ThreeChoices) << QStringLiteral("english.db:题号 5")
+                                   << QStringLiteral("3 个选项");
+    QTest::newRow("answer E") << int(AnswerE) << QStringLiteral("english.db:题号 7") << QStringLiteral("“E”");
+    QTest::newRow("duplicate") << int(Duplicate) << QStringLiteral("english.db:题号 8")
+                               << QStringLiteral("english.db:题号 1 的试题重复");
+    QTest::newRow("unbalanced") << int(Unbalanced) << QStringLiteral("english.db:题号 1") << QStringLiteral("不均衡");
+}
+
+void TestBankCheck::brokenBanksAreNamedByNumberOrCatalogueLine()
+{
+    QFETCH(int, fault);
+    QFETCH(QString, place);
+    QFETCH(QString, words);
+
+    QList<QuestionRecord> rows = sampleRows(8);
+    QStringList labels{QStringLiteral("全部中考试题"), QStringLiteral("甲类")};
+    switch (fault) {
+    case GapInNumbers:
+        rows[3].number = 9;
+        break;
+    case OrphanLabel:
+        labels << QStringLiteral("乙类");
+        break;
+    case CategoryNotInCatalogue:
+        rows[5].category = QStringLiteral("丙类");
+        break;
+    case NoWholeBankLine:
+        labels.removeFirst();
+        break;
+    case MarkedRow:
+        rows[1].mark = 2;
+        break;
+    case PickedRow:
+        rows[2].picked = QStringLiteral("C");
+        break;
+    case ThreeChoices:
+        rows[4].question = QStringLiteral("Question 5 ______.\nA. one\nB. two\nC. three");
+        break;
+    case AnswerE:
+        rows[6].answer = QStringLiteral("E");
+        break;
+    case Duplicate:
+        rows[7].question = QStringLiteral("question  1 ______.\nA. One\nB. two\nC. three\nD. four");
+        break;
+    case Unbalanced:
+        for (QuestionRecord &row : rows)
+            row.answer = QStringLiteral("B");
+        break;
+    default:
+        break;
+    }
+    const QStringList problems = BankCheck::checkRows(kBank, rows, kCatalogue, labels);
+    if (fault == NoFault) {
+        QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+        return;
+    }
+    QVERIFY2(hasProblem(problems, place, words), qPrintable(place + QStringLiteral(" / ") + why(problems)));
+}
+
+void TestBankCheck::checkBankReadsTheFiles()
+{
+    TempBank bank(sampleRows(8), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
+    bool unreadable = true;
+    QStringList problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
+    QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+    QVERIFY(!unreadable);
+
+    QVERIFY(bank.exec(QStringLiteral("UPDATE zk SET \"批阅\" = 1, \"作答\" = 'A' WHERE \"题号\" = 2")));
+    problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
+    QCOMPARE(problems.size(), 2);
+    QVERIFY2(hasProblem(problems, bank.dbPath() + QStringLiteral(":题号 2"), QStringLiteral("批阅")), qPrintable(why(problems)));
+    QVERIFY(!unreadable);
+
+    QVERIFY(QFile::remove(bank.cataloguePath()));
+    problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
+    QVERIFY(unreadable);
+    QVERIFY2(hasProblem(problems, bank.cataloguePath(), QStringLiteral("找不到")), qPrintable(why(problems)));
+}
+
+void TestBankCheck::aBankHoldsAtMost32767Questions()
+{
+    // The windows draw and fetch question numbers as 16-bit integers.
+    QList<QuestionRecord> rows(32768);
+    for (int i = 0; i < rows.size(); ++i)
+        rows[i].number = i + 1;
+    const QStringList problems = BankCheck::checkNumbers(kBank, rows);
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems.first().startsWith(QStringLiteral("english.db: ")) && problems.first().contains(QStringLiteral("32767")),
+             qPrintable(why(problems)));
+    rows.removeLast();
+    QVERIFY(BankCheck::checkNumbers(kBank, rows).isEmpty());
+}
+
+void TestBankCheck::balanceBoundsAreWholeQuestions_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("fewest");
+    QTest::addColumn<int>("most");
+    QTest::newRow("60: exactly 20 % and 30 %") << 60 << 12 << 18;
+    QTest::newRow("76") << 76 << 15 << 23;
+    QTest::newRow("5: widened to whole questions") << 5 << 1 << 2;
+    QTest::newRow("1") << 1 << 0 << 1;
+}
+
+void TestBankCheck::balanceBoundsAreWholeQuestions()
+{
+    QFETCH(int, n);
+    QFETCH(int, fewest);
+    QFETCH(int, most);
+    QCOMPARE(BankCheck::fewestOfALetter(n), fewest);
+    QCOMPARE(BankCheck::mostOfALetter(n), most);
+}
+
+void TestBankCheck::duplicatesFoldBlanksCaseAndChoiceOrder()
+{
+    const QStringList choices{QStringLiteral("an apple"), QStringLiteral("a pear")};
+    const QString key = BankCheck::duplicateKey(QStringLiteral("I want ______ ."), choices);
+    QCOMPARE(BankCheck::duplicateKey(QStringLiteral("  i  WANT\t______ . "),
+                                     {QStringLiteral("A Pear"), QStringLiteral("an  apple")}),
+             key);
+    QVERIFY(BankCheck::duplicateKey(QStringLiteral("I want ______."), choices) != key);
+    QVERIFY(BankCheck::duplicateKey(QStringLiteral("I want ______ ."), {QStringLiteral("an apple"), QStringLiteral("a peach")})
+            != key);
+    // A bank row is keyed through its stem and choice lines.
+    QCOMPARE(BankCheck::duplicateKey(QStringLiteral("S\nA. 1\nB. 2\nC. 3\nD. 4")),
+             BankCheck::duplicateKey(QStringLiteral("s"), {QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("2"),
+                                                          QStringLiteral("1")}));
+}
+
+void TestBankCheck::theShippedSourcesPassTheChecker()
+{
+    const QDir dir(QStringLiteral(QV_QUESTIONS_DIR));
+    const QStringList names = dir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+    QVERIFY2(!names.isEmpty(), QV_QUESTIONS_DIR);
+    QStringList paths;
+    for (const QString &name : names)
+        paths << dir.filePath(name);
+    QList<AikenSource::Question> questions;
+    const QStringList problems = BankCheck::checkSources(paths, &questions);
+    QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+
+    // The bank promises at least 1200 questions in at least 16 categories of 60 or more.
+    QMap<QString, int> perCategory;
+    for (const AikenSource::Question &q : std::as_const(questions))
+        ++perCategory[q.category];
+    int large = 0;
+    for (const int count : std::as_const(perCategory))
+        large += count >= 60 ? 1 : 0;
+    QVERIFY2(questions.size() >= 1200, qPrintable(QString::number(questions.size())));
+    QVERIFY2(large >= 16, qPrintable(QString::number(large)));
+}
+
+QTEST_GUILESS_MAIN(TestBankCheck)
+#include "tst_bankcheck.moc"
