@@ -257,8 +257,6 @@ QStringList checkNumbers(const QString &bankFile, const QList<QuestionRecord> &r
 {
     QStringList problems;
     const qint64 n = rows.size();
-    if (n > kMaxQuestions)
-        problems << inFile(bankFile, QStringLiteral("有 %1 题，题库最多只能有 %2 题").arg(n).arg(kMaxQuestions));
     QSet<qint64> seen;
     for (const QuestionRecord &row : rows) {
         if (row.number < 1 || row.number > n)
@@ -302,9 +300,6 @@ QStringList checkRows(const QString &bankFile, const QList<QuestionRecord> &rows
     }
     problems << checkItems(items);
 
-    if (labels.size() > kMaxCatalogueLines)
-        problems << inFile(catalogueFile,
-                           QStringLiteral("有 %1 行，目录最多只能有 %2 行").arg(labels.size()).arg(kMaxCatalogueLines));
     if (!labels.contains(wholeBankLabel()))
         problems << inFile(catalogueFile, QStringLiteral("目录中没有“%1”这一行").arg(wholeBankLabel()));
     for (int i = 0; i < labels.size(); ++i) {

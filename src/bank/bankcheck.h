@@ -60,12 +60,8 @@ QStringList checkItems(const QList<Item> &items);
 QStringList checkSources(const QStringList &paths, QList<AikenSource::Question> *questions = nullptr,
                          bool *unreadable = nullptr);
 
-// The windows keep a question's number and a catalogue's line index in
-// 16-bit signed integers.
-inline constexpr int kMaxQuestions = 32767;
-inline constexpr int kMaxCatalogueLines = 32767;
-
-// 题号 runs 1..N with no gap and no repeat, N at most kMaxQuestions.
+// 题号 runs 1..N with no gap and no repeat. Counts are 32-bit: a bank may
+// hold far more than the 32767 questions of a 16-bit counter.
 QStringList checkNumbers(const QString &bankFile, const QList<QuestionRecord> &rows);
 
 // The rows of a bank and its catalogue together: the checks of checkItems,

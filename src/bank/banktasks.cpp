@@ -230,16 +230,6 @@ Outcome importInputs(const ImportRequest &request)
 
     const Importers::Plan plan = Importers::plan(request.dbPath, existing, catalogue.labels, incoming);
     outcome.warnings = plan.duplicates;
-    if (existing.size() + plan.newRows.size() > BankCheck::kMaxQuestions
-        || catalogue.labels.size() + plan.newLabels.size() > BankCheck::kMaxCatalogueLines) {
-        outcome.status = Problems;
-        outcome.problems << QStringLiteral("导入后题库将有 %1 题、目录 %2 行，超过了 %3 题、%4 行的上限；没有导入任何试题。")
-                                .arg(existing.size() + plan.newRows.size())
-                                .arg(catalogue.labels.size() + plan.newLabels.size())
-                                .arg(BankCheck::kMaxQuestions)
-                                .arg(BankCheck::kMaxCatalogueLines);
-        return outcome;
-    }
     if (plan.newRows.isEmpty()) {
         outcome.notes << QStringLiteral("没有新的试题，题库未改动");
         return outcome;

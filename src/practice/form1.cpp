@@ -36,7 +36,7 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setToolTip(tooltip);
-    button->setAutoDefault(false);
+    button->setAutoDefault(true); // Enter on a focused button presses it
     Look::place(button, l, t, w, h);
     return button;
 }
