@@ -3,6 +3,8 @@
 // doing the same work in the same process).
 #include "benchbank.h"
 #include "form1.h"
+#include "form3.h"
+#include "savewindow.h"
 #include "forms.h"
 #include "messagebox.h"
 #include "querytext.h"
@@ -11,6 +13,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -160,7 +165,9 @@ void BM_StoreStepBeforeMarking(benchmark::State &state)
 void BM_MarkingCounts(benchmark::State &state)
 {
     enterBank(int(state.range(0)));
-    rawExec("UPDATE zk SET 批阅 = 1 + (题号 % 2), 作答 = 'B' WHERE 题号 % 10 = 0");
+    // A long sitting: 1,000 answered questions spread over the bank.
+    rawExec(QStringLiteral("UPDATE zk SET 批阅 = 1 + (题号 % 2), 作答 = 'B' WHERE 题号 % %1 = 0")
+                .arg(state.range(0) / 1000).toUtf8().constData());
     QuestionCursor cursor;
     cursor.refresh();
     qint32 right = 0, wrong = 0;
@@ -202,6 +209,37 @@ void BM_ExitReset_Floor(benchmark::State &state)
     sqlite3_close(db);
 }
 
+// ---- Composition and saving ----------------------------------------------------
+
+Form3 *openForm3(int rows)
+{
+    openForm1(rows);
+    return WindowRegistry::instance().form<Form3>(QStringLiteral("Form3"));
+}
+
+void BM_Compose200(benchmark::State &state)
+{
+    Form3 *form = openForm3(int(state.range(0)));
+    form->Text1()->setText(QStringLiteral("200"));
+    for (auto _ : state)
+        form->Command20_Click();
+    state.counters["questions"] = double(form->Text4()->toPlainText().count(QLatin1Char(';')));
+    WindowRegistry::instance().reset();
+}
+
+void BM_SavePaper200(benchmark::State &state)
+{
+    Form3 *form = openForm3(int(state.range(0)));
+    form->Text1()->setText(QStringLiteral("200"));
+    form->Command20_Click();
+    auto *save = WindowRegistry::instance().form<SaveWindow>(QStringLiteral("Form4"));
+    save->findChild<QLineEdit *>(QStringLiteral("Text4"))->setText(QStringLiteral("paper"));
+    for (auto _ : state)
+        save->Command1_Click(); // confirmed, written, hidden
+    state.counters["bytes"] = double(QFileInfo(QStringLiteral("paper.txt")).size());
+    WindowRegistry::instance().reset();
+}
+
 void sizes(benchmark::internal::Benchmark *b)
 {
     for (int rows : kSizes)
@@ -220,6 +258,8 @@ BENCHMARK(BM_StoreStepBeforeMarking)->Apply(sizes)->Unit(benchmark::kMicrosecond
 BENCHMARK(BM_MarkingCounts)->Apply(sizes);
 BENCHMARK(BM_ExitReset)->Apply(sizes)->Iterations(5);
 BENCHMARK(BM_ExitReset_Floor)->Apply(sizes)->Iterations(5);
+BENCHMARK(BM_Compose200)->Apply(sizes);
+BENCHMARK(BM_SavePaper200)->Apply(sizes);
 
 int main(int argc, char **argv)
 {

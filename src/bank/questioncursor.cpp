@@ -132,19 +132,15 @@ bool QuestionCursor::execStatement(const QByteArray &sql, const std::function<bo
     return true;
 }
 
-const char *QuestionCursor::keepText(const char *text, qint32 length)
+char *QuestionCursor::allocate(size_t bytes)
 {
-    if (length <= 0)
-        return "";
-    const size_t need = size_t(length);
-    if (m_arena.empty() || m_arenaUsed + need > m_arenaBlock) {
-        m_arenaBlock = std::max(kArenaBlockSize, need);
+    if (m_arena.empty() || m_arenaUsed + bytes > m_arenaBlock) {
+        m_arenaBlock = std::max(kArenaBlockSize, bytes);
         m_arena.emplace_back(new char[m_arenaBlock]);
         m_arenaUsed = 0;
     }
     char *dest = m_arena.back().get() + m_arenaUsed;
-    std::memcpy(dest, text, need);
-    m_arenaUsed += need;
+    m_arenaUsed += bytes;
     return dest;
 }
 
@@ -173,25 +169,42 @@ bool QuestionCursor::fetch(const ParsedQuery &query)
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         Row row;
         row.rowid = sqlite3_column_int64(st, 0);
+        size_t bytes = 0;
         for (int c = 0; c < BankSchema::kColumnCount; ++c) {
-            Cell &cell = row.cells[size_t(c)];
-            cell.kind = quint8(sqlite3_column_type(st, c + 1));
-            switch (cell.kind) {
-            case SQLITE_INTEGER:
-                cell.integer = sqlite3_column_int64(st, c + 1);
-                break;
-            case SQLITE_FLOAT:
-                cell.real = sqlite3_column_double(st, c + 1);
-                break;
-            case SQLITE_NULL:
-                break;
-            default: { // text, or a blob read as text
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, c + 1));
-                cell.length = sqlite3_column_bytes(st, c + 1);
-                cell.text = keepText(text, cell.length);
-                cell.kind = SQLITE_TEXT;
+            int kind = sqlite3_column_type(st, c + 1);
+            quint32 length = 0;
+            if (kind == SQLITE_INTEGER || kind == SQLITE_FLOAT) {
+                length = 8;
+            } else if (kind != SQLITE_NULL) { // text, or a blob read as text
+                sqlite3_column_text(st, c + 1);
+                length = quint32(sqlite3_column_bytes(st, c + 1));
+                kind = SQLITE_TEXT;
             }
+            row.kind[size_t(c)] = quint8(kind);
+            row.length[size_t(c)] = length;
+            bytes += length;
+        }
+        char *data = allocate(bytes);
+        row.data = data;
+        for (int c = 0; c < BankSchema::kColumnCount; ++c) {
+            switch (row.kind[size_t(c)]) {
+            case SQLITE_INTEGER: {
+                const qint64 v = sqlite3_column_int64(st, c + 1);
+                std::memcpy(data, &v, 8);
+                break;
             }
+            case SQLITE_FLOAT: {
+                const double v = sqlite3_column_double(st, c + 1);
+                std::memcpy(data, &v, 8);
+                break;
+            }
+            case SQLITE_TEXT:
+                std::memcpy(data, sqlite3_column_text(st, c + 1), row.length[size_t(c)]);
+                break;
+            default:
+                break;
+            }
+            data += row.length[size_t(c)];
         }
         m_rows.push_back(std::move(row));
     }
@@ -257,15 +270,24 @@ bool QuestionCursor::movePrevious()
     return moveTo(m_pos - 1);
 }
 
-QVariant QuestionCursor::cellValue(const Cell &cell) const
+QVariant QuestionCursor::storedValue(const Row &row, int column)
 {
-    switch (cell.kind) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(cell.integer));
-    case SQLITE_FLOAT:
-        return QVariant(cell.real);
+    const char *data = row.data;
+    for (int c = 0; c < column; ++c)
+        data += row.length[size_t(c)];
+    switch (row.kind[size_t(column)]) {
+    case SQLITE_INTEGER: {
+        qint64 v;
+        std::memcpy(&v, data, 8);
+        return QVariant(qlonglong(v));
+    }
+    case SQLITE_FLOAT: {
+        double v;
+        std::memcpy(&v, data, 8);
+        return QVariant(v);
+    }
     case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(cell.text, cell.length));
+        return QVariant(QString::fromUtf8(data, qsizetype(row.length[size_t(column)])));
     default:
         return QVariant();
     }
@@ -278,7 +300,7 @@ QVariant QuestionCursor::field(int position) const
     const Row &row = m_rows[size_t(m_pos)];
     if (row.overridden & (1u << position))
         return (*row.overrides)[size_t(position)];
-    return cellValue(row.cells[size_t(position)]);
+    return storedValue(row, position);
 }
 
 void QuestionCursor::setOverride(qint32 index, int column, const QVariant &value)

@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -77,23 +78,18 @@ signals:
     void storeFailed(const QString &message);
 
 private:
-    // A column value as fetched: text stays UTF-8 in the result's arena and
-    // becomes a QString only when it is read.
-    struct Cell
-    {
-        const char *text = nullptr;
-        qint64 integer = 0;
-        double real = 0;
-        qint32 length = 0;
-        quint8 kind = 0; // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_NULL
-    };
     using Values = std::array<QVariant, BankSchema::kColumnCount>;
+    // One fetched row. Its values lie one after another in the result's
+    // arena: text as UTF-8 (a QString only when it is read), numbers as
+    // their 8 bytes; kind[c] is the SQLite type of column c.
     struct Row
     {
         qint64 rowid = 0;
-        std::array<Cell, BankSchema::kColumnCount> cells;
-        std::unique_ptr<Values> overrides; // values set on this snapshot, if any
-        quint8 overridden = 0;             // bit per column
+        const char *data = nullptr;
+        std::array<quint32, BankSchema::kColumnCount> length{};
+        std::array<quint8, BankSchema::kColumnCount> kind{};
+        quint8 overridden = 0;             // bit per column set on this snapshot
+        std::unique_ptr<Values> overrides; // those values
     };
     struct PendingRow
     {
@@ -105,7 +101,7 @@ private:
 
     bool ensureOpen();
     bool fetch(const struct ParsedQuery &query);
-    const char *keepText(const char *text, qint32 length);
+    char *allocate(size_t bytes);
     bool moveTo(qint32 pos);
     void leaveRow();
     void storePending();
@@ -115,7 +111,7 @@ private:
     bool execStatement(const QByteArray &sql, const std::function<bool(sqlite3_stmt *)> &bind);
     sqlite3_stmt *statement(const QByteArray &sql);
     void finalizeStatements();
-    QVariant cellValue(const Cell &cell) const;
+    static QVariant storedValue(const Row &row, int column);
     void setOverride(qint32 row, int column, const QVariant &value);
     void setError(const QString &message);
     void clearResult();
@@ -128,7 +124,7 @@ private:
     QHash<QByteArray, sqlite3_stmt *> m_statements;
     QString m_recordSource = QStringLiteral("select * from zk");
 
-    std::vector<Row> m_rows;
+    std::deque<Row> m_rows; // grows without moving the rows already fetched
     std::vector<std::unique_ptr<char[]>> m_arena;
     size_t m_arenaUsed = 0;
     size_t m_arenaBlock = 0;

@@ -1,4 +1,6 @@
 #include "forms.h"
+#include "formbase.h"
+#include "startuptiming.h"
 #include "windowregistry.h"
 
 #include <QApplication>
@@ -28,6 +30,6 @@ int main(int argc, char *argv[])
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, endSession);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, endSession);
 
-    registry.show(QStringLiteral("Form1"));
+    StartupTiming::reportWhenShown(registry.show(QStringLiteral("Form1")));
     return QApplication::exec();
 }
