@@ -134,12 +134,16 @@ bool QuestionCursor::execStatement(const QByteArray &sql, const std::function<bo
 
 char *QuestionCursor::allocate(size_t bytes)
 {
-    if (m_arena.empty() || m_arenaUsed + bytes > m_arenaBlock) {
-        m_arenaBlock = std::max(kArenaBlockSize, bytes);
-        m_arena.emplace_back(new char[m_arenaBlock]);
+    while (m_arenaCurrent < m_arena.size() && m_arenaUsed + bytes > m_arena[m_arenaCurrent].size) {
+        ++m_arenaCurrent;
         m_arenaUsed = 0;
     }
-    char *dest = m_arena.back().get() + m_arenaUsed;
+    if (m_arenaCurrent == m_arena.size()) {
+        const size_t size = std::max(kArenaBlockSize, bytes);
+        m_arena.push_back(Block{std::unique_ptr<char[]>(new char[size]), size});
+        m_arenaUsed = 0;
+    }
+    char *dest = m_arena[m_arenaCurrent].data.get() + m_arenaUsed;
     m_arenaUsed += bytes;
     return dest;
 }
@@ -147,10 +151,17 @@ char *QuestionCursor::allocate(size_t bytes)
 void QuestionCursor::clearResult()
 {
     m_rows.clear();
-    m_arena.clear();
+    m_arenaCurrent = 0;
     m_arenaUsed = 0;
-    m_arenaBlock = 0;
     m_pos = -1;
+}
+
+void QuestionCursor::trimArena()
+{
+    // Blocks beyond what this result needs go back to the system.
+    const size_t keep = m_rows.empty() ? 0 : m_arenaCurrent + 1;
+    if (m_arena.size() > keep)
+        m_arena.resize(keep);
 }
 
 bool QuestionCursor::fetch(const ParsedQuery &query)
@@ -229,6 +240,7 @@ bool QuestionCursor::refresh()
         setError(parsed.error);
     else if (ensureOpen())
         ok = fetch(parsed);
+    trimArena();
     m_pos = m_rows.empty() ? -1 : 0;
     emit currentChanged();
     return ok;
@@ -496,6 +508,7 @@ void QuestionCursor::close()
         QSqlDatabase::removeDatabase(m_connectionName);
     }
     clearResult();
+    m_arena.clear();
 }
 
 void QuestionCursor::setError(const QString &message)

@@ -56,6 +56,9 @@ public:
     QVariant value(const QString &column) const { return field(BankSchema::columnIndex(column)); }
     bool setValue(const QString &column, const QVariant &v) { return setField(BankSchema::columnIndex(column), v); }
 
+    // Refills whatever shows the current row (after a run of quiet moves).
+    void showCurrent() { emit currentChanged(); }
+
     // Runs before the current row is left, so that bound boxes can hand over
     // what the user typed. The hook is dropped when its owner goes away.
     void addLeaveHook(QObject *owner, std::function<void()> hook);
@@ -115,6 +118,7 @@ private:
     void setOverride(qint32 row, int column, const QVariant &value);
     void setError(const QString &message);
     void clearResult();
+    void trimArena();
     qint32 indexOfRowid(qint64 rowid) const; // rows are in rowid order
 
     QString m_bankPath;
@@ -125,9 +129,16 @@ private:
     QString m_recordSource = QStringLiteral("select * from zk");
 
     std::deque<Row> m_rows; // grows without moving the rows already fetched
-    std::vector<std::unique_ptr<char[]>> m_arena;
-    size_t m_arenaUsed = 0;
-    size_t m_arenaBlock = 0;
+    // The result's values. The blocks are kept for the next run of the query,
+    // so that a refresh does not map fresh memory page by page each time.
+    struct Block
+    {
+        std::unique_ptr<char[]> data;
+        size_t size = 0;
+    };
+    std::vector<Block> m_arena;
+    size_t m_arenaCurrent = 0; // block being filled
+    size_t m_arenaUsed = 0;    // bytes used in it
     qint32 m_pos = -1;
 
     QHash<qint64, PendingRow> m_pending;

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -372,20 +373,27 @@ void Form3::Command20_Click()
     const QList<qint32> numbers = RandomDraw::distinctNumbers(check.count, n, uniform);
 
     // Each question is fetched by its number through the practice window's
-    // cursor and read from its boxes; a number without a row gives an empty
-    // question and answer.
+    // cursor and read as its question and answer boxes show it; a number
+    // without a row gives an empty question and answer. The boxes themselves
+    // are refilled once, for the last row, instead of laying out every
+    // question on the way.
     Form1 *form1 = WindowRegistry::instance().findForm<Form1>(kPracticeWindow);
     PaperBuffers paper;
-    for (qsizetype i = 0; i < numbers.size(); ++i) {
-        QString question;
-        QString answer;
-        if (form1) {
-            form1->Adodc1()->setRecordSource(QueryText::numberQuery(numbers.at(i)));
-            form1->Adodc1()->refresh();
-            question = form1->Text1()->toPlainText();
-            answer = form1->Text3()->text();
+    if (form1) {
+        QuestionCursor *cursor = form1->Adodc1();
+        {
+            const QSignalBlocker quiet(cursor);
+            for (qsizetype i = 0; i < numbers.size(); ++i) {
+                cursor->setRecordSource(QueryText::numberQuery(numbers.at(i)));
+                cursor->refresh();
+                paper.append(qint32(i + 1), BoundField::textOf(cursor->value(QStringLiteral("试题"))),
+                             BoundField::textOf(cursor->value(QStringLiteral("答案"))));
+            }
         }
-        paper.append(qint32(i + 1), question, answer);
+        cursor->showCurrent();
+    } else {
+        for (qsizetype i = 0; i < numbers.size(); ++i)
+            paper.append(qint32(i + 1), QString(), QString());
     }
     m_text3->setPlainText(Paper::toBoxText(paper.questions));
     m_text4->setPlainText(Paper::toBoxText(paper.answers));

@@ -24,11 +24,17 @@ void BoundField::connectCursor()
     fill();
 }
 
-void BoundField::fill()
+QString BoundField::textOf(const QVariant &value)
 {
     // Text boxes hold a line break as LF.
-    QString text = m_cursor->value(m_column).toString();
+    QString text = value.toString();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+void BoundField::fill()
+{
+    const QString text = textOf(m_cursor->value(m_column));
     if (m_line) {
         m_line->setText(text);
         m_line->setModified(false);

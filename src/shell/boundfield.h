@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariant>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -19,6 +20,9 @@ public:
     BoundField(QuestionCursor *cursor, const QString &column, QPlainTextEdit *box);
 
     void fill();
+
+    // A column value as a bound box shows it (line breaks as LF).
+    static QString textOf(const QVariant &value);
 
 private:
     void connectCursor();
