@@ -1,5 +1,6 @@
 #include "savewindow.h"
 
+#include "boundfield.h"
 #include "composewidgets.h"
 #include "folderlist.h"
 #include "form3.h"
@@ -202,8 +203,8 @@ std::optional<std::pair<QString, QString>> SaveWindow::paperTexts() const
     if (!form3)
         return std::nullopt;
     if (m_source == PaperSource::IntelligentPaper)
-        return std::make_pair(form3->Text3()->toPlainText(), form3->Text4()->toPlainText());
-    return std::make_pair(form3->Text10()->toPlainText(), form3->Text11()->toPlainText());
+        return std::make_pair(exactText(form3->Text3()), exactText(form3->Text4()));
+    return std::make_pair(exactText(form3->Text10()), exactText(form3->Text11()));
 }
 
 void SaveWindow::sayPaperIsGone()

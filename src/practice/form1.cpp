@@ -178,6 +178,7 @@ void Form1::buildControls(QWidget *client)
         m_text2->setPalette(pal);
     }
     Look::place(m_text2, 110, 210, 1620, 300);
+    Look::keepTextWhole(m_text2); // 第100000题 共100000题 as well
 
     m_combo1 = new QComboBox(frame3);
     m_combo1->setObjectName(QStringLiteral("Combo1"));
