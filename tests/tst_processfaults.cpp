@@ -223,6 +223,8 @@ void TestProcessFaults::aKillDuringTheExitResetLeavesAllOrNone()
             QCOMPARE(next.ask(QStringLiteral("exit")), QStringLiteral("ok"));
             QCOMPARE(next.readLine(), QStringLiteral("reset done"));
             QCOMPARE(next.readLine(), QStringLiteral("ended"));
+            QVERIFY(next.waitForEnd());
+            QCOMPARE(next.process().exitCode(), 0);
             QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" <> 0")), qint64(0));
             QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
         }
@@ -290,6 +292,9 @@ void TestProcessFaults::twoInstancesSeeEachOthersStoredRows()
         QCOMPARE(p->readLine(), QStringLiteral("ok"));
         QCOMPARE(p->readLine(), QStringLiteral("reset done"));
         QCOMPARE(p->readLine(), QStringLiteral("ended"));
+        QVERIFY(p->waitForEnd());
+        QCOMPARE(p->process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p->process().exitCode(), 0);
     }
     QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
     QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" <> 0 OR \"作答\" <> 'E'")), qint64(0));
