@@ -43,6 +43,11 @@ void TestCodePage::brokenBytesDecodeWithoutLoss()
     const QString text = CodePage::decode(QByteArray::fromHex("41ff42d6"));
     QVERIFY(text.startsWith(QLatin1Char('A')));
     QVERIFY(text.contains(QLatin1Char('B')));
+    // The last byte is not dropped silently: it is a character that is lost.
+    QCOMPARE(text.back(), QChar(QChar::ReplacementCharacter));
+    QCOMPARE(CodePage::decode(QByteArray::fromHex("d6")), QString(QChar::ReplacementCharacter));
+    // A broken pair never swallows the line end after it.
+    QVERIFY(CodePage::decode(QByteArray::fromHex("810d0a41")).endsWith(QStringLiteral("\r\nA")));
 }
 
 QTEST_APPLESS_MAIN(TestCodePage)

@@ -63,6 +63,9 @@ private slots:
     void windowsPathTable();
     void unixPathTable_data();
     void unixPathTable();
+    void namesTheFileSystemRefuses_data();
+    void namesTheFileSystemRefuses();
+    void aLongNameThatFitsIsWritten();
     void writeReplacesAnExistingFileWhole();
     void aFailedWriteLeavesTheOldFileIntact();
     void aFolderThatIsAFileIsReported();
@@ -178,6 +181,54 @@ void TestPaper::unixPathTable()
     QFETCH(QString, name);
     QFETCH(QString, path);
     QCOMPARE(PaperPath::fullPath(folder, name, PaperPath::Platform::Unix), path);
+}
+
+void TestPaper::namesTheFileSystemRefuses_data()
+{
+    QTest::addColumn<int>("platform");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason"); // part of the reason, empty when taken
+    const int onUnix = int(PaperPath::Platform::Unix);
+    const int onWindows = int(PaperPath::Platform::Windows);
+    const QString longest(251, QLatin1Char('a')); // 255 bytes with ".txt"
+    QTest::newRow("plain") << onUnix << QStringLiteral("第一卷") << QString();
+    QTest::newRow("backslash is a letter on Unix") << onUnix << QStringLiteral("a\\b") << QString();
+    QTest::newRow("slash") << onUnix << QStringLiteral("papers/abc") << QStringLiteral("“/”");
+    QTest::newRow("dot dot slash") << onUnix << QStringLiteral("../abc") << QStringLiteral("“/”");
+    QTest::newRow("NUL") << onUnix << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << QStringLiteral("空字符");
+    QTest::newRow("255 bytes") << onUnix << longest << QString();
+    QTest::newRow("256 bytes") << onUnix << longest + QLatin1Char('a') << QStringLiteral("太长");
+    // 84 characters of three bytes each: 252 + 4 bytes.
+    QTest::newRow("256 bytes of Chinese") << onUnix << QString(84, QChar(u'题')) << QStringLiteral("太长");
+    QTest::newRow("Windows: colon") << onWindows << QStringLiteral("a:b") << QStringLiteral("下列字符");
+    QTest::newRow("Windows: backslash") << onWindows << QStringLiteral("a\\b") << QStringLiteral("下列字符");
+    QTest::newRow("Windows: 255 characters") << onWindows << QString(251, QChar(u'题')) << QString();
+    QTest::newRow("Windows: 256 characters") << onWindows << QString(252, QChar(u'题')) << QStringLiteral("太长");
+}
+
+void TestPaper::namesTheFileSystemRefuses()
+{
+    QFETCH(int, platform);
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    const QString refused = PaperPath::refusedName(name, PaperPath::Platform(platform));
+    if (reason.isEmpty())
+        QVERIFY2(refused.isEmpty(), qPrintable(refused));
+    else
+        QVERIFY2(refused.contains(reason), qPrintable(refused));
+}
+
+void TestPaper::aLongNameThatFitsIsWritten()
+{
+    // The longest name the file system takes is saved, although the file is
+    // written under a longer temporary name first.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QString(251, QLatin1Char('a')) + QStringLiteral(".txt"));
+    QVERIFY(writeBytes(file, "old"));
+    QString reason;
+    QVERIFY2(Paper::writeFile(file, "new paper", &reason), qPrintable(reason));
+    QCOMPARE(bytesOf(file), QByteArray("new paper"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }
 
 void TestPaper::writeReplacesAnExistingFileWhole()

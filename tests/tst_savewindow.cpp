@@ -1,3 +1,4 @@
+#include "faultsupport.h"
 #include "folderlist.h"
 #include "form1.h"
 #include "form3.h"
@@ -18,6 +19,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 namespace {
@@ -140,6 +142,8 @@ private slots:
     void enterInTheNameBoxMovesToSave();
     void foldersAndDrives();
     void anUnwritableFolderIsReported();
+    void aFullDeviceKeepsTheOldFile();
+    void namesTheFileSystemRefusesAreTold();
     void aFailedWriteKeepsTheOldFile();
     void savingAfterTheCompositionWindowClosed();
     void cancelUnloadsAndReturns();
@@ -362,39 +366,109 @@ void TestSaveWindow::anUnwritableFolderIsReported()
     openFolder(form4, QStringLiteral("locked"));
     QCOMPARE(form4->Dir1()->path(), QDir(locked).canonicalPath());
 
-    // A read-only folder refuses new files, except to a user who may write
-    // anywhere (root): then the folder is taken away and a plain file put in
-    // its place, which no one can write into.
-    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
-    const bool privileged = writeBytes(locked + QStringLiteral("/probe"), "p");
-    QString expectedFile = oldFile;
-    if (privileged) {
-        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QVERIFY(QDir(locked).removeRecursively());
-        QVERIFY(writeBytes(locked, "a plain file"));
-    }
-
+    // Everyone may read and open the folder; no one may write in it.
+    const QFile::Permissions readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                        | QFile::ReadOther | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(bank.dir(), readable | QFile::WriteOwner));
+    QVERIFY(QFile::setPermissions(locked, readable));
     form4->Text4()->setText(QStringLiteral("abc"));
-    click(form4, QStringLiteral("Command1"));
+    {
+        OrdinaryFileAccess ordinary;
+        QVERIFY2(ordinary.active(), "the file-system user cannot be switched: permissions would not apply");
+        QVERIFY(!canWrite(locked)); // the fault is real
+        click(form4, QStringLiteral("Command1"));
+    }
     QCOMPARE(MessageBox::shown().size(), 2);
     const MessageBox::Shown failure = MessageBox::last();
     QCOMPARE(failure.title, kTitle);
     QVERIFY2(failure.text.contains(form4->Dir1()->path() + QStringLiteral("/abc.txt")), qPrintable(failure.text));
     QVERIFY2(failure.text.size() > form4->Text1()->text().size() + 10, qPrintable(failure.text)); // with a reason
     QVERIFY(form4->isVisible());
-    if (privileged) {
-        QCOMPARE(bytesOf(locked), QByteArray("a plain file"));
-    } else {
-        QCOMPARE(bytesOf(oldFile), QByteArray("old paper"));
-        QCOMPARE(QDir(locked).entryList(QDir::Files), QStringList{QStringLiteral("abc.txt")});
-        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    QCOMPARE(bytesOf(oldFile), QByteArray("old paper"));
+    QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("abc.txt")});
+    QVERIFY(QFile::setPermissions(locked, readable | QFile::WriteOwner));
 
     // Another folder then works.
     openFolder(form4, QDir(bank.dir()).dirName());
     click(form4, QStringLiteral("Command1"));
     QVERIFY(QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
     QVERIFY(!form4->isVisible());
+}
+
+void TestSaveWindow::aFullDeviceKeepsTheOldFile()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    const QString folder = QDir(bank.dir()).filePath(QStringLiteral("stick"));
+    QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("stick")));
+    // A file system of 64 KiB of its own, filled to the last byte after the
+    // old paper was written; where no file system may be mounted, a write
+    // that fails half-way stands in for it.
+    TinyFileSystem device(folder, 64);
+    const QString oldFile = folder + QStringLiteral("/abc.txt");
+    const QByteArray oldPaper = Paper::fileBytes(QStringLiteral("\n1.旧的试题"), QStringLiteral("1.A;  "));
+    QVERIFY(writeBytes(oldFile, oldPaper));
+    std::optional<FileSizeLimit> limit;
+    if (device.mounted()) {
+        QVERIFY(device.fill(QStringLiteral("filler")) > 0);
+        QFile probe(folder + QStringLiteral("/probe"));
+        QVERIFY(probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        QCOMPARE(probe.write("p", 1), qint64(-1)); // full indeed
+        probe.remove();
+    } else {
+        qInfo("no file system can be mounted here (%s): a failing write instead", qPrintable(device.why()));
+    }
+    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    openFolder(form4, QStringLiteral("stick"));
+    form4->Text4()->setText(QStringLiteral("abc"));
+    if (!device.mounted())
+        limit.emplace(64);
+    click(form4, QStringLiteral("Command1"));
+    limit.reset();
+
+    QCOMPARE(MessageBox::shown().size(), 2);
+    QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“") + form4->Text1()->text() + QStringLiteral("”：")),
+             qPrintable(MessageBox::last().text));
+    QVERIFY(form4->isVisible());
+    QCOMPARE(bytesOf(oldFile), oldPaper);
+    QVERIFY(!QDir(folder).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(' ')).contains(QStringLiteral("abc.txt.")));
+
+    // With room again, the same save replaces the old paper.
+    QFile::remove(folder + QStringLiteral("/filler"));
+    MessageBox::clearShown();
+    click(form4, QStringLiteral("Command1"));
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY(!form4->isVisible());
+    Form3 *form3 = registry().findForm<Form3>(QStringLiteral("Form3"));
+    QCOMPARE(bytesOf(oldFile), Paper::fileBytes(form3->Text3()->toPlainText(), form3->Text4()->toPlainText()));
+}
+
+void TestSaveWindow::namesTheFileSystemRefusesAreTold()
+{
+    TempBank bank(sampleRows(12), kCatalogue);
+    QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("papers")));
+    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    const QStringList before = QDir(bank.dir()).entryList(QDir::Files | QDir::Hidden);
+    const QString tooLong(252, QLatin1Char('a')); // 256 bytes with ".txt"
+    for (const QString &name : {QStringLiteral("papers/abc"), QStringLiteral("../abc"), tooLong}) {
+        MessageBox::clearShown();
+        form4->Text4()->setText(name);
+        click(form4, QStringLiteral("Command1"));
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“")), qPrintable(MessageBox::last().text));
+        QVERIFY(form4->isVisible());
+        QCOMPARE(form4->Text4()->text(), name); // kept for the user to correct
+    }
+    // Nothing was written, neither here nor in the folder the "/" names.
+    QCOMPARE(QDir(bank.dir()).entryList(QDir::Files | QDir::Hidden), before);
+    QVERIFY(QDir(bank.dir()).entryList({QStringLiteral("papers")}, QDir::Dirs).size() == 1);
+    QVERIFY(QDir(bank.dir() + QStringLiteral("/papers")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("../abc.txt"))));
+
+    // The longest name that fits is taken.
+    form4->Text4()->setText(tooLong.left(251));
+    click(form4, QStringLiteral("Command1"));
+    QVERIFY(!form4->isVisible());
+    QVERIFY(QFile::exists(QDir(bank.dir()).filePath(tooLong.left(251) + QStringLiteral(".txt"))));
 }
 
 void TestSaveWindow::aFailedWriteKeepsTheOldFile()

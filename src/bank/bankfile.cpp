@@ -7,18 +7,71 @@
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <sqlite3.h>
+
 namespace BankFile {
+
+namespace {
+
+void connectTo(QSqlDatabase &db, const QString &path, const QString &mode, bool immutable)
+{
+    // A URI with mode=rw (or ro) makes SQLite refuse a missing file instead
+    // of creating an empty one in its place.
+    const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(path, "/"));
+    db.setDatabaseName(QStringLiteral("file:%1?mode=%2%3")
+                           .arg(encoded, mode, immutable ? QStringLiteral("&immutable=1") : QString()));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    db.open();
+}
+
+// True when reading fails only because SQLite may not create the files of a
+// write-ahead log next to the bank (SQLITE_READONLY or SQLITE_CANTOPEN).
+bool blockedByReadOnlyLog(QSqlDatabase &db)
+{
+    QSqlQuery probe(db);
+    if (probe.exec(QStringLiteral("PRAGMA schema_version")))
+        return false;
+    const int code = probe.lastError().nativeErrorCode().toInt() & 0xff;
+    return code == SQLITE_READONLY || code == SQLITE_CANTOPEN;
+}
+
+} // namespace
 
 QSqlDatabase open(const QString &connectionName, const QString &path, bool readOnly)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    // A URI with mode=rw (or ro) makes SQLite refuse a missing file instead
-    // of creating an empty one in its place.
-    const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(path, "/"));
-    db.setDatabaseName(QStringLiteral("file:%1?mode=%2").arg(encoded, readOnly ? QStringLiteral("ro") : QStringLiteral("rw")));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-    db.open();
+    connectTo(db, path, readOnly ? QStringLiteral("ro") : QStringLiteral("rw"), false);
+    if (db.isOpen() && blockedByReadOnlyLog(db)) {
+        // Nobody can write there, so the file cannot change under us: it is
+        // read without locks. Stores then fail as on any read-only bank.
+        db.close();
+        connectTo(db, path, QStringLiteral("ro"), true);
+    }
     return db;
+}
+
+QString describeEngineError(int code, const QString &detail)
+{
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("题库正被其他程序使用");
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("题库文件是只读的");
+    case SQLITE_FULL:
+        return QStringLiteral("磁盘已满");
+    case SQLITE_IOERR:
+        return QStringLiteral("读写题库文件时出错");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("题库文件已损坏");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("无法打开题库文件");
+    default:
+        return QStringLiteral("题库出错：%1").arg(detail);
+    }
 }
 
 Status check(const QString &path)

@@ -67,6 +67,13 @@ QString decode(const QByteArray &bytes)
             runStart = i;
         } else if (isLeadByte(b) && i + 1 < n) {
             i += 2;
+        } else if (isLeadByte(b)) {
+            // A lead byte as the very last byte: the decoder would keep it
+            // waiting for a second byte and so drop it; it stands for a
+            // character that is lost, shown as such.
+            out += cp936.decode(QByteArrayView(bytes).sliced(runStart, i - runStart));
+            out += QChar(QChar::ReplacementCharacter);
+            return out;
         } else {
             i += 1;
         }

@@ -102,7 +102,7 @@ sqlite3_stmt *QuestionCursor::statement(const QByteArray &sql)
         return cached;
     sqlite3_stmt *st = nullptr;
     if (sqlite3_prepare_v2(m_handle, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK) {
-        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        setEngineError();
         return nullptr;
     }
     m_statements.insert(sql, st);
@@ -126,7 +126,7 @@ bool QuestionCursor::execStatement(const QByteArray &sql, const std::function<bo
     const int rc = bind(st) ? sqlite3_step(st) : SQLITE_MISUSE;
     sqlite3_reset(st);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        setEngineError();
         return false;
     }
     return true;
@@ -173,7 +173,7 @@ bool QuestionCursor::fetch(const ParsedQuery &query)
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     if (query.hasFilter && !bindVariant(st, 1, query.value)) {
-        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        setEngineError();
         return false;
     }
     int rc;
@@ -221,7 +221,7 @@ bool QuestionCursor::fetch(const ParsedQuery &query)
     }
     sqlite3_reset(st);
     if (rc != SQLITE_DONE) {
-        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
+        setEngineError();
         clearResult();
         return false;
     }
@@ -369,18 +369,72 @@ void QuestionCursor::storePending()
 {
     if (m_pending.isEmpty() || !ensureOpen())
         return;
-    QString failure;
-    for (auto it = m_pending.begin(); it != m_pending.end();) {
-        if (storeRow(it.key(), it.value())) {
-            it = m_pending.erase(it);
-        } else {
-            if (failure.isEmpty())
-                failure = m_lastError;
-            ++it;
+    // While stores fail, a retry does not wait for the other program again:
+    // the user has been told, and the changes stay pending meanwhile.
+    if (m_storesFailing)
+        sqlite3_busy_timeout(m_handle, 0);
+    const bool stored = storeRows();
+    if (m_storesFailing)
+        sqlite3_busy_timeout(m_handle, BankFile::kBusyTimeoutMs);
+    if (stored)
+        m_pending.clear();
+    noteStoreResult(stored);
+}
+
+bool QuestionCursor::storeRows()
+{
+    // Several rows go in one transaction: one wait for a lock, not one each.
+    const bool several = m_pending.size() > 1;
+    if (several && !execSql("BEGIN IMMEDIATE"))
+        return false;
+    for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
+        if (!storeRow(it.key(), it.value())) {
+            if (several)
+                sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
         }
     }
-    if (!failure.isEmpty())
-        emit storeFailed(failure);
+    if (several && !execSql("COMMIT")) {
+        sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    return true;
+}
+
+void QuestionCursor::noteStoreResult(bool stored)
+{
+    if (stored) {
+        m_storesFailing = false;
+    } else if (!m_storesFailing) {
+        m_storesFailing = true;
+        emit storeFailed(m_lastError);
+    }
+}
+
+bool QuestionCursor::execSql(const char *sql)
+{
+    if (sqlite3_exec(m_handle, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    setEngineError();
+    return false;
+}
+
+int QuestionCursor::unstoredEditCount() const
+{
+    const quint8 texts = quint8((1u << BankSchema::Question) | (1u << BankSchema::Answer));
+    int count = 0;
+    for (const auto *rows : {&m_pending, &m_pendingBeforeBatch}) {
+        for (const PendingRow &pending : *rows) {
+            if (pending.changed & texts)
+                ++count;
+        }
+    }
+    return count;
+}
+
+bool QuestionCursor::isReadOnly() const
+{
+    return m_handle && sqlite3_db_readonly(m_handle, "main") == 1;
 }
 
 void QuestionCursor::dropEmptyProtectedText(qint64 rowid, PendingRow &pending)
@@ -473,26 +527,52 @@ bool QuestionCursor::beginBatch()
 {
     if (m_inBatch || !ensureOpen())
         return false;
-    storePending();
-    m_inBatch = sqlite3_exec(m_handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!m_inBatch)
-        setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
-    return m_inBatch;
+    // The one bounded wait of the batch: for the write lock, the full busy timeout.
+    if (!execSql("BEGIN IMMEDIATE")) {
+        noteStoreResult(false);
+        return false;
+    }
+    m_pendingBeforeBatch = m_pending;
+    for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
+        if (!storeRow(it.key(), it.value())) {
+            sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+            m_pendingBeforeBatch.clear();
+            noteStoreResult(false);
+            return false;
+        }
+    }
+    m_pending.clear();
+    m_inBatch = true;
+    return true;
 }
 
 bool QuestionCursor::commitBatch()
 {
     if (!m_inBatch)
         return false;
-    m_inBatch = false;
-    if (storeGrouped() && sqlite3_exec(m_handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
+    if (storeGrouped() && execSql("COMMIT")) {
+        m_inBatch = false;
         m_pending.clear();
+        m_pendingBeforeBatch.clear();
+        noteStoreResult(true);
         return true;
     }
-    setError(QString::fromUtf8(sqlite3_errmsg(m_handle)));
-    sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
-    emit storeFailed(m_lastError); // the changes stay pending
+    const QString reason = m_lastError;
+    rollbackBatch();
+    m_lastError = reason;
+    noteStoreResult(false);
     return false;
+}
+
+void QuestionCursor::rollbackBatch()
+{
+    if (!m_inBatch)
+        return;
+    sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_inBatch = false;
+    // The batch's own changes go; what was pending before it is pending again.
+    m_pending = std::move(m_pendingBeforeBatch);
+    m_pendingBeforeBatch.clear();
 }
 
 void QuestionCursor::close()
@@ -514,4 +594,9 @@ void QuestionCursor::close()
 void QuestionCursor::setError(const QString &message)
 {
     m_lastError = message;
+}
+
+void QuestionCursor::setEngineError()
+{
+    m_lastError = BankFile::describeEngineError(sqlite3_errcode(m_handle), QString::fromUtf8(sqlite3_errmsg(m_handle)));
 }

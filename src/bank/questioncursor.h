@@ -25,7 +25,8 @@ struct sqlite3_stmt;
 // Changes to the current row are kept pending and stored, one UPDATE of that
 // row, when the position leaves the row, when the query is re-run and when
 // the cursor closes. A change that cannot be stored (the bank is locked by
-// another program past the busy timeout) stays pending for the next attempt.
+// another program past the busy timeout, or cannot be written at all) stays
+// pending for the next attempt; storeFailed tells of it once.
 class QuestionCursor : public QObject
 {
     Q_OBJECT
@@ -63,10 +64,16 @@ public:
     // what the user typed. The hook is dropped when its owner goes away.
     void addLeaveHook(QObject *owner, std::function<void()> hook);
 
-    // Several stores in one transaction (the mark reset at exit): the rows are
-    // written together when the batch is committed, all or none.
+    // Several stores in one transaction (the mark reset at exit), all or
+    // none. beginBatch waits at most the busy timeout for another program's
+    // write to end; changes pending from before are stored inside the batch,
+    // so that its queries see them. The batch's rows are written when it is
+    // committed. A batch that fails is rolled back: its own changes are
+    // dropped, those from before it are pending again.
     bool beginBatch();
     bool commitBatch();
+    void rollbackBatch();
+    bool inBatch() const { return m_inBatch; }
 
     // Stores what is pending and closes the connection.
     void close();
@@ -75,9 +82,16 @@ public:
     QString lastError() const { return m_lastError; }
     // Rows whose changes could not be stored yet (kept for the next attempt).
     int unstoredRowCount() const { return int(m_pending.size()); }
+    // Of those, the rows with a changed question or answer text.
+    int unstoredEditCount() const;
+    // The bank opened, but only for reading.
+    bool isReadOnly() const;
 
 signals:
     void currentChanged();
+    // Stores have started to fail (message: the reason, for the user). Told
+    // once: retries stay quiet, and do not wait for a lock again, until a
+    // store succeeds.
     void storeFailed(const QString &message);
 
 private:
@@ -108,7 +122,10 @@ private:
     bool moveTo(qint32 pos);
     void leaveRow();
     void storePending();
+    bool storeRows();
     bool storeRow(qint64 rowid, PendingRow &pending);
+    bool execSql(const char *sql);
+    void noteStoreResult(bool stored);
     void dropEmptyProtectedText(qint64 rowid, PendingRow &pending);
     bool storeGrouped();
     bool execStatement(const QByteArray &sql, const std::function<bool(sqlite3_stmt *)> &bind);
@@ -117,6 +134,7 @@ private:
     static QVariant storedValue(const Row &row, int column);
     void setOverride(qint32 row, int column, const QVariant &value);
     void setError(const QString &message);
+    void setEngineError();
     void clearResult();
     void trimArena();
     qint32 indexOfRowid(qint64 rowid) const; // rows are in rowid order
@@ -142,6 +160,8 @@ private:
     qint32 m_pos = -1;
 
     QHash<qint64, PendingRow> m_pending;
+    QHash<qint64, PendingRow> m_pendingBeforeBatch;
+    bool m_storesFailing = false;
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_leaveHooks;
     QString m_lastError;
     bool m_inBatch = false;

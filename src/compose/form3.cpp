@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <limits>
 
 using namespace ComposeWidgets;
 
@@ -89,37 +90,20 @@ void Form3::buildIntelligentPage(QWidget *page)
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setToolTip(QStringLiteral("输入试题总数"));
     m_text1->setAlignment(Qt::AlignCenter);
+    m_text1->setMaxLength(std::numeric_limits<int>::max()); // whatever is typed is judged whole
     Look::place(m_text1, 6600, 2370, 780, 360);
     m_text1->installEventFilter(this);
 
-    QLineEdit *text6 = plainText(page, QStringLiteral("Text6"), QStringLiteral("共有       题"), 7500, 2400, 1500, 330);
-    Look::nameForScreenReaders(text6, QStringLiteral("共有题"));
+    m_text6 = plainText(page, QStringLiteral("Text6"), QStringLiteral("共有       题"), 7500, 2400, 1500, 330);
+    Look::nameForScreenReaders(m_text6, QStringLiteral("共有题"));
+    m_text6Font = m_text6->font();
     m_text8 = plainText(page, QStringLiteral("Text8"), QStringLiteral("0"), 7500, 2400, 1500, 330);
     m_text8->setAlignment(Qt::AlignCenter);
     Look::nameForScreenReaders(m_text8, QStringLiteral("题库中的试题数"));
-    {
-        // Text8 lies over the seven blanks between 共有 and 题 of Text6; the
-        // letters of Text6 are spaced so that a bank size of five digits fits.
-        QFont font = text6->font();
-        const QString head = QStringLiteral("共有");
-        const QString blanks(7, QLatin1Char(' '));
-        const int room = QFontMetrics(font).horizontalAdvance(QStringLiteral("00000")) + 6;
-        const int plain = QFontMetrics(font).horizontalAdvance(blanks);
-        if (room > plain)
-            font.setLetterSpacing(QFont::AbsoluteSpacing, std::ceil(qreal(room - plain) / blanks.size()));
-        text6->setFont(font);
-        const QFontMetrics metrics(font);
-        const int textMargin = 2; // a frameless line edit's own inner margin
-        const int headWidth = metrics.horizontalAdvance(head);
-        const int blanksEnd = metrics.horizontalAdvance(head + blanks);
-        text6->resize(2 * textMargin + metrics.horizontalAdvance(text6->text()) + 4, text6->height());
-        m_text8->setGeometry(text6->x() + textMargin + headWidth, text6->y(), blanksEnd - headWidth,
-                             text6->height());
-        QPalette pal = m_text8->palette(); // see-through: it never hides a letter of Text6
-        pal.setColor(QPalette::Base, Qt::transparent);
-        m_text8->setPalette(pal);
-        m_text8->raise();
-    }
+    QPalette pal = m_text8->palette(); // see-through: it never hides a letter of Text6
+    pal.setColor(QPalette::Base, Qt::transparent);
+    m_text8->setPalette(pal);
+    fitBankSizeBox();
 
     m_command20 = ComposeWidgets::button(page, QStringLiteral("Command20"), QStringLiteral("智能组卷"),
                                          QStringLiteral("自动组卷(继续单击可以生成另一份试卷)"),
@@ -140,6 +124,30 @@ void Form3::buildIntelligentPage(QWidget *page)
     connect(command1, &QPushButton::clicked, this, &Form3::Command1_Click);
 }
 
+void Form3::fitBankSizeBox()
+{
+    // Text8 lies over the seven blanks between 共有 and 题 of Text6; the
+    // letters of Text6 are spaced so that the bank size fits, five digits at
+    // least and as many as the bank has.
+    QFont font = m_text6Font;
+    const QString head = QStringLiteral("共有");
+    const QString blanks(7, QLatin1Char(' '));
+    const qsizetype digits = qMax<qsizetype>(5, m_text8->text().size());
+    const int room = QFontMetrics(font).horizontalAdvance(QString(digits, QLatin1Char('0'))) + 6;
+    const int plain = QFontMetrics(font).horizontalAdvance(blanks);
+    if (room > plain)
+        font.setLetterSpacing(QFont::AbsoluteSpacing, std::ceil(qreal(room - plain) / blanks.size()));
+    m_text6->setFont(font);
+    const QFontMetrics metrics(font);
+    const int textMargin = 2; // a frameless line edit's own inner margin
+    const int headWidth = metrics.horizontalAdvance(head);
+    const int blanksEnd = metrics.horizontalAdvance(head + blanks);
+    m_text6->resize(2 * textMargin + metrics.horizontalAdvance(m_text6->text()) + 4, m_text6->height());
+    m_text8->setGeometry(m_text6->x() + textMargin + headWidth, m_text6->y(), blanksEnd - headWidth,
+                         m_text6->height());
+    m_text8->raise();
+}
+
 void Form3::buildManualPage(QWidget *page)
 {
     label(page, QStringLiteral("Label1"), QStringLiteral("试题"), 120, 60, 1200, 240);
@@ -156,6 +164,7 @@ void Form3::buildManualPage(QWidget *page)
     m_text13->setAlignment(Qt::AlignCenter);
     m_text13->setReadOnly(true); // shows the counter; nothing reads it back
     Look::place(m_text13, 4440, 3080, 2040, 300);
+    Look::keepTextWhole(m_text13);
 
     m_combo1 = new QComboBox(page);
     m_combo1->setObjectName(QStringLiteral("Combo1"));
@@ -279,6 +288,7 @@ void Form3::Form_Load()
     const Form1 *form1 = WindowRegistry::instance().findForm<Form1>(kPracticeWindow);
     m_text2->setText(QString::number(form1 ? form1->Adodc1()->recordCount() : 0));
     m_text8->setText(m_text2->text());
+    fitBankSizeBox();
 
     // The manual page: its own cursor on the whole bank.
     m_cursor->setRecordSource(QString::fromUtf8(QueryText::kAllQuestions));
@@ -493,7 +503,7 @@ void Form3::Command7_Click()
         return;
     const qint32 number = m_text15->text().toInt() + 1;
     m_text15->setText(QString::number(number));
-    appendText(m_text10, Paper::questionEntry(number, m_text9->toPlainText()));
+    appendText(m_text10, Paper::questionEntry(number, exactText(m_text9)));
     appendText(m_text11, Paper::answerEntry(number, m_text16->text()));
 }
 

@@ -3,6 +3,8 @@
 #include "formbase.h"
 #include "randomdraw.h"
 
+#include <QFont>
+
 #include <functional>
 
 class QComboBox;
@@ -72,6 +74,7 @@ private:
     void buildManualPage(QWidget *page);
     void buildHelpPage(QWidget *page);
     void reselectCountBox();
+    void fitBankSizeBox();
     void refreshCounter();
     void showPracticeWindowIfLoaded();
 
@@ -80,6 +83,8 @@ private:
     QLineEdit *m_text2 = nullptr;
     QPlainTextEdit *m_text3 = nullptr;
     QPlainTextEdit *m_text4 = nullptr;
+    QLineEdit *m_text6 = nullptr;
+    QFont m_text6Font;
     QLineEdit *m_text8 = nullptr;
     QPushButton *m_command20 = nullptr;
 

@@ -2,7 +2,16 @@
 
 #include "codepage.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+#endif
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
@@ -46,8 +55,71 @@ QByteArray fileBytes(const QString &questions, const QString &answers)
     return CodePage::encode(content);
 }
 
+namespace {
+
+bool writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0)
+            return false;
+        written += n;
+    }
+    return true;
+}
+
+#ifdef Q_OS_UNIX
+// QSaveFile writes under the target's name with seven letters added, which
+// the file system refuses for a name near its 255-byte limit. Such a file is
+// written under a short temporary name in the same folder instead and then
+// renamed over the target, which replaces it in one step as well.
+constexpr qsizetype kLongestName = 255;
+constexpr qsizetype kSaveFileSuffix = 7; // ".XXXXXX"
+
+bool needsShortTemporaryName(const QString &path)
+{
+    const qsizetype length = QFile::encodeName(QFileInfo(path).fileName()).size();
+    return length <= kLongestName && length + kSaveFileSuffix > kLongestName;
+}
+
+bool writeUnderShortName(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    const QFileInfo target(path);
+    if (target.exists() && !target.isWritable()) {
+        *reason = QStringLiteral("文件“%1”是只读的").arg(target.fileName());
+        return false;
+    }
+    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.paper-XXXXXX"));
+    if (!temp.open()) {
+        *reason = temp.errorString();
+        return false;
+    }
+    temp.setPermissions(target.exists() ? target.permissions()
+                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                              | QFileDevice::ReadOther);
+    if (!writeAll(temp, bytes) || !temp.flush() || ::fsync(temp.handle()) != 0) {
+        *reason = temp.errorString();
+        return false;
+    }
+    temp.close();
+    if (::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
+        *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    temp.setAutoRemove(false);
+    return true;
+}
+#endif
+
+} // namespace
+
 bool writeFile(const QString &path, const QByteArray &bytes, QString *reason)
 {
+#ifdef Q_OS_UNIX
+    if (needsShortTemporaryName(path))
+        return writeUnderShortName(path, bytes, reason);
+#endif
     QSaveFile file(path);
     // No direct-write fallback: it would write into the old file in place.
     file.setDirectWriteFallback(false);
@@ -58,15 +130,10 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString *reason)
         *reason = file.errorString();
         return false;
     }
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0) {
-            *reason = file.errorString();
-            file.cancelWriting();
-            return false;
-        }
-        written += n;
+    if (!writeAll(file, bytes)) {
+        *reason = file.errorString();
+        file.cancelWriting();
+        return false;
     }
     if (!file.commit()) {
         *reason = file.errorString();

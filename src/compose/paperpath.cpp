@@ -28,4 +28,26 @@ QString fullPath(const QString &folder, const QString &name, Platform platform)
     return folder + separatorAfter(folder, platform) + name + QLatin1String(kExtension);
 }
 
+QString refusedName(const QString &name, Platform platform)
+{
+    const QString fileName = name + QLatin1String(kExtension);
+    constexpr qsizetype kLongestName = 255;
+    if (platform == Platform::Windows) {
+        for (const QChar c : name) {
+            if (c.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(c))
+                return QStringLiteral("文件名中不能有下列字符：\\ / : * ? \" < > |");
+        }
+        if (fileName.size() > kLongestName)
+            return QStringLiteral("文件名太长（连同“.txt”最多255个字符）。");
+        return QString();
+    }
+    if (name.contains(QLatin1Char('/')))
+        return QStringLiteral("文件名中不能有“/”。");
+    if (name.contains(QChar(0)))
+        return QStringLiteral("文件名中不能有空字符。");
+    if (fileName.toUtf8().size() > kLongestName)
+        return QStringLiteral("文件名太长（连同“.txt”最多255个字节）。");
+    return QString();
+}
+
 } // namespace PaperPath

@@ -16,6 +16,13 @@ QString fullPath(const QString &folder, const QString &name, Platform platform);
 
 inline constexpr char kExtension[] = ".txt";
 
+// Why the file system would refuse the name (with its ".txt") as a file's
+// name, in words for the user; empty when it takes it. Unix: a "/" (which
+// would lead into another folder), a NUL character, more than 255 bytes.
+// Windows: any of \ / : * ? " < > | or a control character, more than 255
+// characters.
+QString refusedName(const QString &name, Platform platform);
+
 constexpr Platform hostPlatform()
 {
 #ifdef Q_OS_WIN

@@ -1,5 +1,6 @@
 #include "savewindow.h"
 
+#include "boundfield.h"
 #include "composewidgets.h"
 #include "folderlist.h"
 #include "form3.h"
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+
+#include <limits>
 
 using namespace ComposeWidgets;
 
@@ -40,6 +43,16 @@ QString startFolder()
 #else
     return QDir::currentPath();
 #endif
+}
+
+// A path as a message shows it: a very long one (a pasted name) is cut in
+// the middle so the message stays readable.
+QString shownPath(const QString &path)
+{
+    constexpr qsizetype kLongest = 300;
+    if (path.size() <= kLongest)
+        return path;
+    return path.left(kLongest - 60) + QStringLiteral("…") + path.right(59);
 }
 
 } // namespace
@@ -67,6 +80,7 @@ SaveWindow::SaveWindow(const QString &formName, PaperSource source, QWidget *par
     QGroupBox *frame2 = frame(this, QStringLiteral("Frame2"), QStringLiteral("文件名："), 120, 3000, 5055, 735);
     m_text4 = new QLineEdit(frame2);
     m_text4->setObjectName(QStringLiteral("Text4"));
+    m_text4->setMaxLength(std::numeric_limits<int>::max()); // the name is used as typed, never cut
     Look::place(m_text4, 120, 240, 4815, 375);
     m_text4->installEventFilter(this);
 
@@ -76,6 +90,7 @@ SaveWindow::SaveWindow(const QString &formName, PaperSource source, QWidget *par
     // The extension and the full path of the last save, never seen.
     m_text3 = hiddenBox(this, QStringLiteral("Text3"), QString());
     m_text1 = hiddenBox(this, QStringLiteral("Text1"), QString());
+    m_text1->setMaxLength(std::numeric_limits<int>::max());
 
     // Read out by their frames' captions; Form4 also shows tooltips.
     Look::nameForScreenReaders(m_drive1, QStringLiteral("保存在：驱动器"));
@@ -188,8 +203,8 @@ std::optional<std::pair<QString, QString>> SaveWindow::paperTexts() const
     if (!form3)
         return std::nullopt;
     if (m_source == PaperSource::IntelligentPaper)
-        return std::make_pair(form3->Text3()->toPlainText(), form3->Text4()->toPlainText());
-    return std::make_pair(form3->Text10()->toPlainText(), form3->Text11()->toPlainText());
+        return std::make_pair(exactText(form3->Text3()), exactText(form3->Text4()));
+    return std::make_pair(exactText(form3->Text10()), exactText(form3->Text11()));
 }
 
 void SaveWindow::sayPaperIsGone()
@@ -222,15 +237,15 @@ void SaveWindow::Command1_Click()
         sayPaperIsGone();
         return;
     }
-    QString reason;
-    if (!Paper::writeFile(m_text1->text(), Paper::fileBytes(texts->first, texts->second), &reason)) {
-        // The window stays so that another name or folder can be chosen.
-        MessageBox::show(this,
-                         QStringLiteral("无法保存文件“%1”：%2").arg(m_text1->text(), reason),
-                         kTitle);
+    // A name the file system refuses is said so before anything is created;
+    // a "/" in it would otherwise lead into another folder.
+    QString reason = PaperPath::refusedName(m_text4->text(), PaperPath::hostPlatform());
+    if (reason.isEmpty() && Paper::writeFile(m_text1->text(), Paper::fileBytes(texts->first, texts->second), &reason)) {
+        WindowRegistry::instance().hide(objectName());
         return;
     }
-    WindowRegistry::instance().hide(objectName());
+    // The window stays so that another name or folder can be chosen.
+    MessageBox::show(this, QStringLiteral("无法保存文件“%1”：%2").arg(shownPath(m_text1->text()), reason), kTitle);
 }
 
 void SaveWindow::Command3_Click()

@@ -51,6 +51,7 @@ QLineEdit *makeResultLine(QGroupBox *frame, const QString &labelName, const QStr
     box->setObjectName(boxName);
     box->setReadOnly(true); // written by the marking only
     Look::place(box, 840, boxTop, 735, 270);
+    Look::keepTextWhole(box);
     label->setBuddy(box);
     // Read out as the caption without its spacing blanks ("正确", not "正  确").
     QString spoken = caption;

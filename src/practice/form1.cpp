@@ -178,6 +178,7 @@ void Form1::buildControls(QWidget *client)
         m_text2->setPalette(pal);
     }
     Look::place(m_text2, 110, 210, 1620, 300);
+    Look::keepTextWhole(m_text2); // 第100000题 共100000题 as well
 
     m_combo1 = new QComboBox(frame3);
     m_combo1->setObjectName(QStringLiteral("Combo1"));
@@ -552,25 +553,55 @@ void Form1::Command8_Click()
 void Form1::Form_Unload()
 {
     WindowRegistry::instance().show(QStringLiteral("frmSplash"));
-    resetMarks();
+    // After a confirmed exit whose reset could not write the bank, the user
+    // has been told; the window closes without waiting for the lock again.
+    if (!m_resetFailed)
+        resetMarks();
+    // Whatever the close cannot store has been reported by the reset.
+    const QSignalBlocker quiet(m_cursor);
     m_cursor->close();
 }
 
 void Form1::resetMarks()
 {
-    // Every marked row back to 0 / "E", in one transaction: either all marks
-    // are reset or, should the program die half-way, none.
-    m_cursor->setRecordSource(QString::fromUtf8(QueryText::kAnsweredQuestions));
-    m_cursor->refresh();
-    const qint32 n = m_cursor->recordCount();
-    if (n == 0)
-        return;
+    // Every marked row back to 0 / "E" in one transaction: either all marks
+    // are reset or, should the program die half-way or the bank be locked by
+    // another program past the busy timeout, none. The rows are selected
+    // inside the transaction, so they are exactly the rows it resets.
     const QSignalBlocker quiet(m_cursor); // the boxes need not follow every row
-    m_cursor->beginBatch();
-    for (qint32 i = 0; i < n; ++i) {
-        m_cursor->setField(BankSchema::Mark, BankSchema::NotAnswered);
-        m_cursor->setField(BankSchema::Picked, QString::fromLatin1(BankSchema::kNoPick));
-        m_cursor->moveNext();
+    m_cursor->setRecordSource(QString::fromUtf8(QueryText::kAnsweredQuestions));
+    const bool read = m_cursor->refresh();
+    if (!m_cursor->isOpen())
+        return; // no bank: reported when the window loaded, nothing to reset
+    const bool marked = !read || m_cursor->recordCount() > 0;
+    if (!marked && m_cursor->unstoredRowCount() == 0)
+        return;
+
+    bool ok = m_cursor->beginBatch() && m_cursor->refresh();
+    if (ok) {
+        const qint32 n = m_cursor->recordCount();
+        for (qint32 i = 0; i < n; ++i) {
+            m_cursor->setField(BankSchema::Mark, BankSchema::NotAnswered);
+            m_cursor->setField(BankSchema::Picked, QString::fromLatin1(BankSchema::kNoPick));
+            m_cursor->moveNext();
+        }
+        ok = m_cursor->commitBatch();
+    } else {
+        m_cursor->rollbackBatch();
     }
-    m_cursor->commitBatch();
+    m_resetFailed = !ok;
+    if (ok)
+        return;
+
+    // Picks that could not be stored are no loss (the reset would clear them);
+    // marks left in the bank and corrections not stored are told.
+    const int edits = m_cursor->unstoredEditCount();
+    if (!marked && edits == 0)
+        return;
+    QString text = QStringLiteral("退出时无法写入题库（%1）。").arg(m_cursor->lastError());
+    if (marked)
+        text += QStringLiteral("作答标记没有清除，将在下次退出时清除。");
+    if (edits > 0)
+        text += QStringLiteral("有%1道试题的修改没有存入题库。").arg(edits);
+    MessageBox::show(this, text, QStringLiteral("退出系统"));
 }

@@ -28,7 +28,8 @@ public:
     // Replaces the cursor's query, shows its first row and restarts the counter.
     void ShowQuestionSet(const QString &queryText);
 
-    // Every marked row back to 0 and "E" (run when the program is left).
+    // Every marked row back to 0 and "E" (run when the program is left), all
+    // or none; a bank that cannot be written is told once.
     void resetMarks();
 
     QuestionCursor *Adodc1() const { return m_cursor; }
@@ -84,4 +85,5 @@ private:
     QComboBox *m_combo1 = nullptr;
     QButtonGroup *m_options = nullptr;
     QPushButton *m_command1 = nullptr;
+    bool m_resetFailed = false;
 };

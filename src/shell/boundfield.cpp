@@ -4,10 +4,22 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <limits>
+
+QString exactText(const QPlainTextEdit *box)
+{
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
 
 BoundField::BoundField(QuestionCursor *cursor, const QString &column, QLineEdit *box)
     : QObject(box), m_cursor(cursor), m_column(column), m_line(box)
 {
+    // A column's text is not cut at the line edit's default 32767 characters.
+    box->setMaxLength(std::numeric_limits<int>::max());
     connectCursor();
 }
 
@@ -51,7 +63,7 @@ void BoundField::handOver()
         m_cursor->setValue(m_column, m_line->text());
         m_line->setModified(false);
     } else if (m_plain && m_plain->document()->isModified()) {
-        m_cursor->setValue(m_column, m_plain->toPlainText());
+        m_cursor->setValue(m_column, exactText(m_plain));
         m_plain->document()->setModified(false);
     }
 }

@@ -12,6 +12,11 @@ class QuestionCursor;
 // A text box bound to one column of a cursor's current row: refilled on every
 // change of position, and, when the user has changed its text since it was
 // filled, handing that text to the row before the cursor leaves it.
+// The text of a multi-line box exactly as typed, lines ended by LF. Unlike
+// toPlainText() it keeps no-break spaces and line separators (U+2028) as
+// they are; only the breaks between the box's paragraphs become LF.
+QString exactText(const QPlainTextEdit *box);
+
 class BoundField : public QObject
 {
     Q_OBJECT

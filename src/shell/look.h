@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QString>
 
+class QLineEdit;
 class QWidget;
 
 // Shared look of the windows: twip geometry, the fonts with a CJK fallback,
@@ -24,5 +25,10 @@ QColor scrollBarColour();
 
 // A box that has no tooltip is announced by its label's text.
 void nameForScreenReaders(QWidget *widget, const QString &name);
+
+// Keeps the whole text of a box of fixed size in sight: a text wider than the
+// box (the counter of a very large bank) gets a smaller font, as small as
+// needed and no smaller; a text that fits gets the box's own font back.
+void keepTextWhole(QLineEdit *box);
 
 } // namespace Look

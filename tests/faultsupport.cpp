@@ -1,0 +1,210 @@
+#include "faultsupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/fsuid.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace {
+constexpr uid_t kNobody = 65534;
+int connectionSerial = 0;
+
+template<typename Fn>
+auto withConnection(const QString &dbPath, Fn fn)
+{
+    const QString name = QStringLiteral("qv_fault_%1").arg(++connectionSerial);
+    decltype(fn(std::declval<QSqlDatabase &>())) result{};
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(dbPath);
+        if (db.open())
+            result = fn(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+} // namespace
+
+OrdinaryFileAccess::OrdinaryFileAccess()
+{
+    if (geteuid() != 0) {
+        m_active = true;
+        return;
+    }
+    // setfsuid answers with the previous id; asking again tells whether it took.
+    setfsgid(kNobody);
+    setfsuid(kNobody);
+    m_switched = true;
+    m_active = setfsuid(kNobody) == int(kNobody) && setfsgid(kNobody) == int(kNobody);
+}
+
+OrdinaryFileAccess::~OrdinaryFileAccess()
+{
+    if (m_switched) {
+        setfsuid(0);
+        setfsgid(0);
+    }
+}
+
+bool canWrite(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (QFileInfo(path).isDir()) {
+        QByteArray probe = native + "/.probe-XXXXXX";
+        const int fd = mkstemp(probe.data());
+        if (fd < 0)
+            return false;
+        close(fd);
+        unlink(probe.constData());
+        return true;
+    }
+    const int fd = open(native.constData(), O_WRONLY);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+TinyFileSystem::TinyFileSystem(const QString &folder, int kibibytes) : m_folder(folder)
+{
+    const QByteArray target = QFile::encodeName(folder);
+    const QByteArray options = "size=" + QByteArray::number(kibibytes) + "k,mode=0777";
+    if (unshare(CLONE_NEWNS) != 0) {
+        m_why = QStringLiteral("unshare: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    // Nothing mounted from here on reaches the namespace of the rest of the system.
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        m_why = QStringLiteral("private mounts: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    if (mount("tmpfs", target.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0) {
+        m_why = QStringLiteral("mount: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    m_mounted = true;
+}
+
+TinyFileSystem::~TinyFileSystem()
+{
+    if (m_mounted)
+        umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+}
+
+qint64 TinyFileSystem::fill(const QString &fileName)
+{
+    QFile filler(QDir(m_folder).filePath(fileName));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return -1;
+    const QByteArray block(4096, 'f');
+    qint64 total = 0;
+    for (;;) {
+        const qint64 n = filler.write(block);
+        if (n <= 0)
+            break;
+        total += n;
+    }
+    // The last partial block, byte by byte, so that not one byte is left.
+    while (filler.write("f", 1) == 1)
+        ++total;
+    return total;
+}
+
+QString driverPath()
+{
+    return QStringLiteral(QVDRIVER_PATH);
+}
+
+DriverProcess::DriverProcess(const QString &workingFolder)
+{
+    m_process.setProgram(driverPath());
+    m_process.setWorkingDirectory(workingFolder);
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+DriverProcess::~DriverProcess()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(10000);
+    }
+}
+
+bool DriverProcess::start()
+{
+    m_process.start();
+    return m_process.waitForStarted(30000);
+}
+
+void DriverProcess::send(const QString &command)
+{
+    m_process.write(command.toUtf8() + '\n');
+    m_process.waitForBytesWritten(10000);
+}
+
+QString DriverProcess::readLine(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_process.canReadLine()) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0 || m_process.state() == QProcess::NotRunning)
+            return QStringLiteral("<none>");
+        m_process.waitForReadyRead(int(qMin<qint64>(left, 1000)));
+    }
+    return QString::fromUtf8(m_process.readLine()).trimmed();
+}
+
+QString DriverProcess::ask(const QString &command, int timeoutMs)
+{
+    send(command);
+    return readLine(timeoutMs);
+}
+
+bool DriverProcess::waitForEnd(int timeoutMs)
+{
+    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
+}
+
+void DriverProcess::kill()
+{
+    m_process.kill();
+    m_process.waitForFinished(10000);
+}
+
+QString integrityCheck(const QString &dbPath)
+{
+    return withConnection(dbPath, [](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        QStringList lines;
+        if (!q.exec(QStringLiteral("PRAGMA integrity_check")))
+            return QStringLiteral("<cannot check>");
+        while (q.next())
+            lines << q.value(0).toString();
+        return lines.join(QLatin1Char('\n'));
+    });
+}
+
+qint64 queryNumber(const QString &dbPath, const QString &sql)
+{
+    return withConnection(dbPath, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        return (q.exec(sql) && q.next()) ? q.value(0).toLongLong() : qint64(-1);
+    });
+}
+
+bool execSql(const QString &dbPath, const QString &sql)
+{
+    return withConnection(dbPath, [&](QSqlDatabase &db) { return QSqlQuery(db).exec(sql); });
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <sys/types.h>
+
+// Helpers that make real faults happen under a test: files that cannot be
+// written, a file system that is full, the program as a second process.
+
+// File access as an ordinary user for the scope. A process of an ordinary
+// user already is one; a root process (containers, CI) may write any file
+// whatever its permissions, so for root the file-system user and group of
+// this thread become nobody's (65534) until the scope ends. Permissions then
+// apply to every open, create and rename, as for anyone else.
+class OrdinaryFileAccess
+{
+public:
+    OrdinaryFileAccess();
+    ~OrdinaryFileAccess();
+    OrdinaryFileAccess(const OrdinaryFileAccess &) = delete;
+    OrdinaryFileAccess &operator=(const OrdinaryFileAccess &) = delete;
+
+    // False when root could not switch (no CAP_SETUID): permissions would
+    // then not apply and the test must not pretend they do.
+    bool active() const { return m_active; }
+
+private:
+    bool m_switched = false;
+    bool m_active = false;
+};
+
+// Whether a file can be opened for writing (or, for a folder, a file created
+// in it) by the calling thread as it stands; touches nothing that exists.
+bool canWrite(const QString &path);
+
+// A tiny file system (tmpfs of the given size) mounted on an empty folder,
+// in a mount namespace private to this thread, so that nothing outside the
+// test ever sees it. mounted() is false where mounting is not allowed.
+class TinyFileSystem
+{
+public:
+    TinyFileSystem(const QString &folder, int kibibytes);
+    ~TinyFileSystem();
+    TinyFileSystem(const TinyFileSystem &) = delete;
+    TinyFileSystem &operator=(const TinyFileSystem &) = delete;
+
+    bool mounted() const { return m_mounted; }
+    QString why() const { return m_why; }
+    // Fills what room is left with a file of this name; its size.
+    qint64 fill(const QString &fileName);
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+    QString m_why;
+};
+
+// The program's windows in a process of their own (qvdriver), in a working
+// folder of the test's choosing, driven line by line. See qvdriver.cpp for
+// the commands.
+class DriverProcess
+{
+public:
+    explicit DriverProcess(const QString &workingFolder);
+    ~DriverProcess();
+    DriverProcess(const DriverProcess &) = delete;
+    DriverProcess &operator=(const DriverProcess &) = delete;
+
+    bool start();
+    // Sends one command and returns its one-line answer ("<none>" when the
+    // driver gave none within the time).
+    QString ask(const QString &command, int timeoutMs = 60000);
+    // Sends a command without waiting for the answer.
+    void send(const QString &command);
+    // Waits for the next line of output.
+    QString readLine(int timeoutMs = 60000);
+    bool waitForEnd(int timeoutMs = 60000);
+    void kill();
+    QProcess &process() { return m_process; }
+    qint64 pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+};
+
+// The path of the driver program (set by the build).
+QString driverPath();
+
+// PRAGMA integrity_check of a bank, through a connection of its own.
+QString integrityCheck(const QString &dbPath);
+// One query's single value, through a connection of its own.
+qint64 queryNumber(const QString &dbPath, const QString &sql);
+// Runs one statement, through a connection of its own.
+bool execSql(const QString &dbPath, const QString &sql);

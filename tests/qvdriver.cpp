@@ -1,0 +1,257 @@
+// qvdriver: the program's windows, offscreen, in a process of their own, for
+// tests that need the program beside themselves: two instances on one bank,
+// a kill in the middle of the exit, another program holding the bank locked.
+// It runs in its working folder (the bank's, with mulu.txt there); message
+// boxes are answered by their default button and recorded.
+//
+// One command per line on stdin, one answer line on stdout ("ok ...", or
+// "error ..."):
+//   start          shows Form1                           -> ok <Text2>
+//   pick K         clicks Option1(K)                      -> ok
+//   click NAME     clicks Form1's button NAME              -> ok <Text2>
+//   picks N        N times: pick (A, B, C, D in turn), 下一题 -> ok <Text2>
+//   skip N         N times 下一题                          -> ok <Text2>
+//   marking        自动阅卷, then the marking window's 自动阅卷, then 继续练习
+//                                                        -> ok <right> <wrong>
+//   all            picks the whole-bank entry of the category list -> ok <Text2>
+//   picked         the letter of the checked option       -> ok <A..D or ->
+//   edit TEXT      corrects the question text (修改试题), TEXT with \n for LF -> ok
+//   question       the question box's text, LF as \n      -> ok <text>
+//   messages       the message boxes shown since last asked -> ok <count> <text> | <text> ...
+//   exit           answers ok, then 退出系统 and Yes; prints "ended" when the program ends
+//   hold [MS]      another program's write transaction: BEGIN IMMEDIATE and an
+//                  UPDATE, ended by itself after MS milliseconds if given -> ok
+//   release        ends it (COMMIT)                       -> ok
+#include "catalogue.h"
+#include "form1.h"
+#include "form2.h"
+#include "forms.h"
+#include "messagebox.h"
+#include "querytext.h"
+#include "windowregistry.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+QString escaped(QString text)
+{
+    return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+}
+
+QString unescaped(const QString &text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('\\') && i + 1 < text.size()) {
+            ++i;
+            out += text.at(i) == QLatin1Char('n') ? QLatin1Char('\n') : text.at(i);
+        } else {
+            out += text.at(i);
+        }
+    }
+    return out;
+}
+
+void answer(const QString &line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+class Driver
+{
+public:
+    ~Driver()
+    {
+        if (m_holder)
+            sqlite3_close(m_holder);
+    }
+
+    void run(const QString &line)
+    {
+        const QString command = line.section(QLatin1Char(' '), 0, 0);
+        const QString argument = line.section(QLatin1Char(' '), 1);
+        answer(handle(command, argument));
+    }
+
+private:
+    Form1 *form1() const { return WindowRegistry::instance().findForm<Form1>(QStringLiteral("Form1")); }
+
+    QString handle(const QString &command, const QString &argument)
+    {
+        WindowRegistry &registry = WindowRegistry::instance();
+        if (command == QLatin1String("start")) {
+            registry.show(QStringLiteral("Form1"));
+            return QStringLiteral("ok ") + form1()->Text2()->text();
+        }
+        if (command == QLatin1String("hold")) {
+            const QString result = hold();
+            if (argument.toInt() > 0 && result == QLatin1String("ok"))
+                QTimer::singleShot(argument.toInt(), [this] { release(); });
+            return result;
+        }
+        if (command == QLatin1String("release"))
+            return release() ? QStringLiteral("ok") : QStringLiteral("error nothing held");
+        if (command == QLatin1String("messages")) {
+            QStringList texts;
+            for (const MessageBox::Shown &box : MessageBox::shown())
+                texts << escaped(box.text);
+            MessageBox::clearShown();
+            return QStringLiteral("ok %1 %2").arg(texts.size()).arg(texts.join(QStringLiteral(" | ")));
+        }
+        Form1 *form = form1();
+        if (!form)
+            return QStringLiteral("error the practice window is not open");
+        if (command == QLatin1String("pick")) {
+            form->Option1(argument.toInt())->click();
+            return QStringLiteral("ok");
+        }
+        if (command == QLatin1String("click")) {
+            QPushButton *button = form->button(argument);
+            if (!button)
+                return QStringLiteral("error no button ") + argument;
+            button->click();
+            return QStringLiteral("ok ") + form->Text2()->text();
+        }
+        if (command == QLatin1String("picks")) {
+            const int n = argument.toInt();
+            for (int i = 0; i < n; ++i) {
+                form->Option1(i % 4)->click();
+                form->button(QStringLiteral("Command4"))->click();
+            }
+            return QStringLiteral("ok ") + form->Text2()->text();
+        }
+        if (command == QLatin1String("skip")) {
+            for (int i = argument.toInt(); i > 0; --i)
+                form->button(QStringLiteral("Command4"))->click();
+            return QStringLiteral("ok ") + form->Text2()->text();
+        }
+        if (command == QLatin1String("marking"))
+            return marking(form);
+        if (command == QLatin1String("all")) {
+            const int index = form->Combo1()->findText(QString::fromUtf8(QueryText::kWholeBankLabel));
+            if (index < 0)
+                return QStringLiteral("error no whole-bank entry");
+            form->Combo1()->setCurrentIndex(index);
+            emit form->Combo1()->activated(index);
+            return QStringLiteral("ok ") + form->Text2()->text();
+        }
+        if (command == QLatin1String("picked")) {
+            for (int k = 0; k < 4; ++k) {
+                if (form->Option1(k)->isChecked())
+                    return QStringLiteral("ok ") + QString(QChar(u'A' + k));
+            }
+            return QStringLiteral("ok -");
+        }
+        if (command == QLatin1String("edit")) {
+            form->menuAction(QStringLiteral("XGST"))->trigger();
+            form->Text1()->selectAll();
+            form->Text1()->insertPlainText(unescaped(argument));
+            return QStringLiteral("ok");
+        }
+        if (command == QLatin1String("question"))
+            return QStringLiteral("ok ") + escaped(form->Text1()->toPlainText());
+        if (command == QLatin1String("exit")) {
+            answer(QStringLiteral("ok"));
+            MessageBox::queueAnswer(MessageBox::Yes);
+            form->button(QStringLiteral("Command8"))->click();
+            return QStringLiteral("reset done");
+        }
+        return QStringLiteral("error unknown command ") + command;
+    }
+
+    QString marking(Form1 *form)
+    {
+        form->button(QStringLiteral("Command6"))->click();
+        auto *form2 = WindowRegistry::instance().findForm<Form2>(QStringLiteral("Form2"));
+        if (!form2)
+            return QStringLiteral("error no marking window");
+        form2->button(QStringLiteral("Command6"))->click();
+        const QString result = QStringLiteral("ok %1 %2").arg(form2->Text5()->text(), form2->Text6()->text());
+        if (WindowRegistry::instance().isLoaded(QStringLiteral("Form2")))
+            form2->button(QStringLiteral("Command1"))->click();
+        return result;
+    }
+
+    QString hold()
+    {
+        if (!m_holder && sqlite3_open_v2("english.db", &m_holder, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            return QStringLiteral("error cannot open");
+        sqlite3_busy_timeout(m_holder, 10000);
+        if (sqlite3_exec(m_holder, "BEGIN IMMEDIATE; UPDATE zk SET \"批阅\" = \"批阅\" WHERE rowid = 1;", nullptr,
+                         nullptr, nullptr)
+            != SQLITE_OK)
+            return QStringLiteral("error ") + QString::fromUtf8(sqlite3_errmsg(m_holder));
+        return QStringLiteral("ok");
+    }
+
+    bool release()
+    {
+        return m_holder && sqlite3_exec(m_holder, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+
+    sqlite3 *m_holder = nullptr;
+};
+
+} // namespace
+
+// The offscreen platform's notes that it cannot raise a window are noise here.
+void quietOffscreenNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
+}
+
+int main(int argc, char *argv[])
+{
+    qInstallMessageHandler(quietOffscreenNotes);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Catalogue::setPathOverride(QDir::current().filePath(QString::fromLatin1(Catalogue::kFileName)));
+    MessageBox::setTestMode(true);
+    registerAllForms();
+    WindowRegistry::instance().setOnEmpty([] {
+        answer(QStringLiteral("ended"));
+        QCoreApplication::exit(0);
+    });
+
+    Driver driver;
+    QByteArray pending;
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        char buffer[4096];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            input.setEnabled(false); // the test has gone: end as a log-off would
+            WindowRegistry::instance().unload(QStringLiteral("Form1"));
+            QCoreApplication::exit(0);
+            return;
+        }
+        pending.append(buffer, n);
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            const QString line = QString::fromUtf8(pending.left(end));
+            pending.remove(0, end + 1);
+            driver.run(line);
+        }
+    });
+    return QApplication::exec();
+}
