@@ -124,3 +124,9 @@ void resetProgramEnded()
 {
     ended = false;
 }
+
+void closeAllWindows()
+{
+    WindowRegistry::instance().reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}

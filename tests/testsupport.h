@@ -42,3 +42,5 @@ QList<QuestionRecord> sampleRows(int n, const QStringList &categories = {QString
 void setUpGuiTesting();
 bool programEnded();
 void resetProgramEnded();
+// Unloads every window and lets the unloaded ones be destroyed.
+void closeAllWindows();

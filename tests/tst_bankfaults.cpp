@@ -113,11 +113,7 @@ class TestBankFaults : public QObject
     Q_OBJECT
 private slots:
     void init() { MessageBox::setTestMode(true); }
-    void cleanup()
-    {
-        WindowRegistry::instance().reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { closeAllWindows(); }
 
     void aBrokenBankIsToldOnceAndTheProgramStillWorks_data();
     void aBrokenBankIsToldOnceAndTheProgramStillWorks();

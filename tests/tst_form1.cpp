@@ -44,11 +44,7 @@ class TestForm1 : public QObject
     Q_OBJECT
 private slots:
     void init() { MessageBox::setTestMode(true); }
-    void cleanup()
-    {
-        WindowRegistry::instance().reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { closeAllWindows(); }
 
     void startsOnTheFirstQuestion();
     void endMessagesKeepTheQuestion();

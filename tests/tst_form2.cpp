@@ -78,11 +78,7 @@ class TestForm2 : public QObject
     Q_OBJECT
 private slots:
     void init() { MessageBox::setTestMode(true); }
-    void cleanup()
-    {
-        WindowRegistry::instance().reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { closeAllWindows(); }
 
     void opensWithItsDesign();
     void markingShowsCountsRateAndComment_data();

@@ -104,11 +104,7 @@ class TestForm3 : public QObject
     Q_OBJECT
 private slots:
     void init() { MessageBox::setTestMode(true); }
-    void cleanup()
-    {
-        WindowRegistry::instance().reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { closeAllWindows(); }
 
     void opensFromThePracticeWindow();
     void refusedCounts_data();

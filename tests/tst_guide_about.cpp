@@ -59,11 +59,7 @@ class TestGuideAbout : public QObject
     Q_OBJECT
 private slots:
     void init() { MessageBox::setTestMode(true); }
-    void cleanup()
-    {
-        WindowRegistry::instance().reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { closeAllWindows(); }
 
     void guideHasItsPagesAndExactTexts();
     void guideLooksAsDesigned();

@@ -126,11 +126,7 @@ class TestSaveWindow : public QObject
     Q_OBJECT
 private slots:
     void init() { MessageBox::setTestMode(true); }
-    void cleanup()
-    {
-        WindowRegistry::instance().reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { closeAllWindows(); }
 
     void opensOnTheWorkingFolder();
     void theTwoWindowsDifferAndKeepTheirOwnState();

@@ -2,7 +2,7 @@
 
 #include "boundfield.h"
 #include "catalogue.h"
-#include "composewidgets.h"
+#include "controls.h"
 #include "countinput.h"
 #include "form1.h"
 #include "look.h"
@@ -27,7 +27,7 @@
 #include <cmath>
 #include <limits>
 
-using namespace ComposeWidgets;
+using namespace Controls;
 
 namespace {
 
@@ -105,12 +105,12 @@ void Form3::buildIntelligentPage(QWidget *page)
     m_text8->setPalette(pal);
     fitBankSizeBox();
 
-    m_command20 = ComposeWidgets::button(page, QStringLiteral("Command20"), QStringLiteral("智能组卷"),
+    m_command20 = Controls::button(page, QStringLiteral("Command20"), QStringLiteral("智能组卷"),
                                          QStringLiteral("自动组卷(继续单击可以生成另一份试卷)"),
                                          5160, 3060, 1200, 420);
-    QPushButton *command2 = ComposeWidgets::button(page, QStringLiteral("Command2"), QStringLiteral("保    存"),
+    QPushButton *command2 = Controls::button(page, QStringLiteral("Command2"), QStringLiteral("保    存"),
                                                    QStringLiteral("保存试卷及答案"), 6480, 3060, 1200, 420);
-    QPushButton *command1 = ComposeWidgets::button(page, QStringLiteral("Command1"), QStringLiteral("返    回"),
+    QPushButton *command1 = Controls::button(page, QStringLiteral("Command1"), QStringLiteral("返    回"),
                                                    QStringLiteral("返回系统主界面"), 7800, 3060, 1200, 420);
 
     setTabOrder(m_text1, m_command20);
@@ -195,7 +195,7 @@ void Form3::buildManualPage(QWidget *page)
     int top = 200;
     for (const auto &b : buttons) {
         QPushButton *pb =
-            ComposeWidgets::button(page, QString::fromLatin1(b.name), b.caption, b.tooltip, 6780, top, 2160, 400);
+            Controls::button(page, QString::fromLatin1(b.name), b.caption, b.tooltip, 6780, top, 2160, 400);
         connect(pb, &QPushButton::clicked, this, b.handler);
         top += 500;
     }
@@ -258,7 +258,7 @@ void Form3::buildHelpPage(QWidget *page)
     delete lastLine;
     QFrame *text17 = panel(frame3, QStringLiteral("Text17"), 0, 0, 1260, 510);
     text17->setFixedSize(text17->size());
-    QPushButton *command10 = ComposeWidgets::button(text17, QStringLiteral("Command10"), QStringLiteral("退出"),
+    QPushButton *command10 = Controls::button(text17, QStringLiteral("Command10"), QStringLiteral("退出"),
                                                     QString(), 90, 75, 1080, 360);
     bottom->addWidget(text17, 0, Qt::AlignBottom);
     rows3->insertLayout(rows3->count() - 1, bottom);

@@ -1,7 +1,7 @@
 #include "savewindow.h"
 
 #include "boundfield.h"
-#include "composewidgets.h"
+#include "controls.h"
 #include "folderlist.h"
 #include "form3.h"
 #include "look.h"
@@ -23,7 +23,7 @@
 
 #include <limits>
 
-using namespace ComposeWidgets;
+using namespace Controls;
 
 namespace {
 

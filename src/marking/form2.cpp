@@ -1,5 +1,7 @@
 #include "form2.h"
 
+#include "controls.h"
+
 #include "form1.h"
 #include "look.h"
 #include "messagebox.h"
@@ -23,20 +25,12 @@ const QString kProgramTitle = QStringLiteral("Quorvane");
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,
                         const QString &tooltip, int top)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setToolTip(tooltip);
-    button->setAutoDefault(false);
-    Look::place(button, 240, top, 1215, 375);
-    return button;
+    return Controls::button(parent, name, caption, tooltip, 240, top, 1215, 375);
 }
 
 QGroupBox *makeFrame(QWidget *parent, const QString &name, const QString &caption, int left)
 {
-    auto *frame = new QGroupBox(caption, parent);
-    frame->setObjectName(name);
-    Look::place(frame, left, 120, 1695, 2055);
-    return frame;
+    return Controls::frame(parent, name, caption, left, 120, 1695, 2055);
 }
 
 // One line of the result frame: a caption and the display field beside it.

@@ -2,6 +2,7 @@
 
 #include "boundfield.h"
 #include "catalogue.h"
+#include "controls.h"
 #include "look.h"
 #include "messagebox.h"
 #include "questioncursor.h"
@@ -33,45 +34,15 @@ const QString kLetters = QStringLiteral("ABCD");
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,
                         const QString &tooltip, int l, int t, int w, int h)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setToolTip(tooltip);
-    button->setAutoDefault(true); // Enter on a focused button presses it
-    Look::place(button, l, t, w, h);
-    return button;
+    return Controls::button(parent, name, caption, tooltip, l, t, w, h);
 }
 
 QGroupBox *makeFrame(QWidget *parent, const QString &name, const QString &caption,
                      const QString &tooltip, int l, int t, int w, int h)
 {
-    auto *frame = new QGroupBox(caption, parent);
-    frame->setObjectName(name);
+    QGroupBox *frame = Controls::frame(parent, name, caption, l, t, w, h);
     frame->setToolTip(tooltip);
-    Look::place(frame, l, t, w, h);
     return frame;
-}
-
-QFrame *makePanel(QWidget *parent, const QString &name, int l, int t, int w, int h)
-{
-    // A plain coloured panel behind a group of controls; it has no behaviour.
-    auto *panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setAutoFillBackground(true);
-    QPalette pal = panel->palette();
-    pal.setColor(QPalette::Window, Look::scrollBarColour());
-    panel->setPalette(pal);
-    Look::place(panel, l, t, w, h);
-    return panel;
-}
-
-QLineEdit *makeHiddenBox(QWidget *parent, const QString &name, const QString &text)
-{
-    auto *box = new QLineEdit(text, parent);
-    box->setObjectName(name);
-    box->hide();
-    return box;
 }
 
 // Pressing Enter in the category box's text must not pick an entry: only a
@@ -142,7 +113,7 @@ void Form1::buildControls(QWidget *client)
     }
     Look::place(m_text1, 120, 120, 7815, 3015);
 
-    makePanel(client, QStringLiteral("Text5"), 8040, 120, 1215, 3015);
+    Controls::panel(client, QStringLiteral("Text5"), 8040, 120, 1215, 3015);
 
     QGroupBox *frame2 = makeFrame(client, QStringLiteral("Frame2"), QStringLiteral("答案区"),
                                   QStringLiteral("试题答案区"), 8160, 240, 975, 1215);
@@ -164,7 +135,7 @@ void Form1::buildControls(QWidget *client)
     QPushButton *command8 = makeButton(client, QStringLiteral("Command8"), QStringLiteral("退出系统"),
                                        QStringLiteral("退出系统"), 8160, 2640, 975, 375);
 
-    makePanel(client, QStringLiteral("Text4"), 120, 3240, 9135, 795);
+    Controls::panel(client, QStringLiteral("Text4"), 120, 3240, 9135, 795);
 
     QGroupBox *frame3 = makeFrame(client, QStringLiteral("Frame3"), QString(), QString(), 220, 3300, 3420, 615);
     m_text2 = new QLineEdit(QStringLiteral("第1题 共1题"), frame3);
@@ -210,9 +181,9 @@ void Form1::buildControls(QWidget *client)
     QPushButton *command5 = makeButton(frame1, QStringLiteral("Command5"), QStringLiteral("最后题"),
                                        QStringLiteral("转到最后试题"), 4560, 160, 735, 375);
 
-    m_text6 = makeHiddenBox(client, QStringLiteral("Text6"), QString());
-    m_text7 = makeHiddenBox(client, QStringLiteral("Text7"), QStringLiteral("1"));
-    m_text8 = makeHiddenBox(client, QStringLiteral("Text8"), QStringLiteral("1"));
+    m_text6 = Controls::hiddenBox(client, QStringLiteral("Text6"), QString());
+    m_text7 = Controls::hiddenBox(client, QStringLiteral("Text7"), QStringLiteral("1"));
+    m_text8 = Controls::hiddenBox(client, QStringLiteral("Text8"), QStringLiteral("1"));
 
     setBoxesLocked(true);
     applyAnswerColours(false);

@@ -1,4 +1,4 @@
-#include "composewidgets.h"
+#include "controls.h"
 
 #include "look.h"
 #include "paper.h"
@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTextCursor>
 
-namespace ComposeWidgets {
+namespace Controls {
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QString &tooltip,
                     int l, int t, int w, int h)
@@ -101,4 +101,4 @@ void appendText(QPlainTextEdit *box, const QString &text)
     box->ensureCursorVisible();
 }
 
-} // namespace ComposeWidgets
+} // namespace Controls

@@ -10,8 +10,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
-// Controls of the composition and save windows, placed in twips.
-namespace ComposeWidgets {
+// The controls of the windows, placed in twips.
+namespace Controls {
 
 // A button that Enter presses once it has the focus.
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QString &tooltip,
@@ -29,4 +29,4 @@ QPlainTextEdit *textArea(QWidget *parent, const QString &name, const QString &to
 // Appends to a text box as the user sees it: line ends become the box's LF.
 void appendText(QPlainTextEdit *box, const QString &text);
 
-} // namespace ComposeWidgets
+} // namespace Controls
