@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n
   libsqlite3-dev libbenchmark-dev libgl-dev fonts-noto-cjk sqlite3
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,3 +1,4 @@
+#include "bankbuilder.h"
 #include "catalogue.h"
 
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@ private slots:
     void linesEndAtCrOrCrLf();
     void readsCodePageBytes();
     void missingFileIsReportedByName();
+    void extendedCatalogueKeepsEveryLabel();
 };
 
 void TestCatalogue::linesEndAtCrOrCrLf_data()
@@ -55,6 +57,26 @@ void TestCatalogue::missingFileIsReportedByName()
     QVERIFY(result.labels.isEmpty());
     QVERIFY(result.message.contains(QStringLiteral("mulu.txt")));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("mulu.txt"))));
+}
+
+void TestCatalogue::extendedCatalogueKeepsEveryLabel()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mulu.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // "甲" CR LF, then a file cut short after the first byte of "中".
+    file.write(QByteArray::fromHex("bcd70d0ad6"));
+    file.close();
+    const QStringList before{QStringLiteral("甲"), QString(QChar(QChar::ReplacementCharacter))};
+    QCOMPARE(Catalogue::load(path).labels, before);
+
+    // Labels added by the bank tool, one with a character that code page 936
+    // lacks and one whose GB18030 code that code page reads otherwise.
+    const QStringList added{QStringLiteral("乙 😀"), QStringLiteral("ǹ 的读音")};
+    QString error;
+    QVERIFY2(BankBuilder::appendCatalogueLabels(path, added, &error), qPrintable(error));
+    QCOMPARE(Catalogue::load(path).labels, before + added);
 }
 
 QTEST_APPLESS_MAIN(TestCatalogue)

@@ -10,6 +10,7 @@ private slots:
     void codePageWinsOverGb18030();
     void charactersOutsideTheCodePageSurvive();
     void brokenBytesDecodeWithoutLoss();
+    void twoByteGb18030CharactersComeBack();
 };
 
 void TestCodePage::headingsAreTheCodePageBytes()
@@ -39,15 +40,37 @@ void TestCodePage::charactersOutsideTheCodePageSurvive()
 
 void TestCodePage::brokenBytesDecodeWithoutLoss()
 {
-    // A lead byte at the very end, and a stray 0xFF: decoding goes on past them.
+    // A lead byte at the very end, and a stray 0xFF: decoding goes on past
+    // them, and each stays a character of its own.
     const QString text = CodePage::decode(QByteArray::fromHex("41ff42d6"));
+    QCOMPARE(text.size(), 4);
     QVERIFY(text.startsWith(QLatin1Char('A')));
-    QVERIFY(text.contains(QLatin1Char('B')));
     // The last byte is not dropped silently: it is a character that is lost.
     QCOMPARE(text.back(), QChar(QChar::ReplacementCharacter));
     QCOMPARE(CodePage::decode(QByteArray::fromHex("d6")), QString(QChar::ReplacementCharacter));
     // A broken pair never swallows the line end after it.
     QVERIFY(CodePage::decode(QByteArray::fromHex("810d0a41")).endsWith(QStringLiteral("\r\nA")));
+    QCOMPARE(text.at(2), QLatin1Char('B'));
+    QCOMPARE(text.at(3), QChar(QChar::ReplacementCharacter));
+    // Cut short after a broken pair and in a four-byte sequence alike.
+    QCOMPARE(CodePage::decode(QByteArray::fromHex("813081")), QStringLiteral("\uFFFD0\uFFFD"));
+    QCOMPARE(CodePage::decode(QByteArray::fromHex("d6d0d6")), QStringLiteral("中\uFFFD"));
+}
+
+void TestCodePage::twoByteGb18030CharactersComeBack()
+{
+    // The pinyin letter ǹ, the radical ⺈ and the ideograph 䶮 have two-byte
+    // GB18030 codes that code page 936 gives to private-use characters.
+    const QString text = QStringLiteral("ǹ ḿ ⺈ 䶮");
+    const QByteArray bytes = CodePage::encode(text);
+    QVERIFY(bytes.startsWith(QByteArray::fromHex("a8bf20")));
+    QCOMPARE(CodePage::decode(bytes), text);
+    // The private-use characters of those codes keep their own identity.
+    const QString privateUse = QStringLiteral("\uE7C8\uE76C");
+    QCOMPARE(CodePage::encode(privateUse).size(), 8);
+    QCOMPARE(CodePage::decode(CodePage::encode(privateUse)), privateUse);
+    // The euro sign is still the code page's own 0x80.
+    QCOMPARE(CodePage::encode(QStringLiteral("€") + privateUse).left(1), QByteArray("\x80"));
 }
 
 QTEST_APPLESS_MAIN(TestCodePage)
