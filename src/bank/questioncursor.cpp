@@ -129,6 +129,7 @@ bool QuestionCursor::execStatement(const QByteArray &sql, const std::function<bo
         setEngineError();
         return false;
     }
+    ++m_writes;
     return true;
 }
 
@@ -228,11 +229,38 @@ bool QuestionCursor::fetch(const ParsedQuery &query)
     return true;
 }
 
+qint64 QuestionCursor::dataVersion()
+{
+    sqlite3_stmt *st = statement("PRAGMA data_version");
+    if (!st)
+        return -1;
+    sqlite3_reset(st);
+    const qint64 version = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+    sqlite3_reset(st);
+    return version;
+}
+
+bool QuestionCursor::resultIsCurrent()
+{
+    // Inside a batch's transaction no other program can change the bank any
+    // more; if none did since the result was read and this cursor stored and
+    // changed nothing, re-reading would give the very same rows.
+    return m_inBatch && m_resultStamp.dataVersion >= 0 && m_resultStamp.source == m_recordSource
+        && m_resultStamp.writes == m_writes && dataVersion() == m_resultStamp.dataVersion;
+}
+
 bool QuestionCursor::refresh()
 {
     leaveRow();
+    if (resultIsCurrent()) {
+        m_pos = m_rows.empty() ? -1 : 0;
+        m_pending.reserve(m_pending.size() + qsizetype(m_rows.size()));
+        emit currentChanged();
+        return true;
+    }
     clearResult();
     m_lastError.clear();
+    m_resultStamp = ResultStamp();
 
     bool ok = false;
     const ParsedQuery parsed = QueryText::parse(m_recordSource);
@@ -240,7 +268,11 @@ bool QuestionCursor::refresh()
         setError(parsed.error);
     else if (ensureOpen())
         ok = fetch(parsed);
+    if (ok)
+        m_resultStamp = ResultStamp{m_recordSource, dataVersion(), m_writes};
     trimArena();
+    if (m_inBatch) // a batch goes on to change the rows it reads: room for them at once
+        m_pending.reserve(m_pending.size() + qsizetype(m_rows.size()));
     m_pos = m_rows.empty() ? -1 : 0;
     emit currentChanged();
     return ok;
@@ -332,10 +364,11 @@ bool QuestionCursor::setField(int position, const QVariant &value)
     const quint8 bit = quint8(1u << position);
     const bool protectedText = position == BankSchema::Question || position == BankSchema::Answer;
     if (protectedText && !(pending.remembered & bit)) {
-        pending.original[size_t(position)] = field(position);
+        pending.original[position == BankSchema::Question ? 0 : 1] = field(position);
         pending.remembered |= bit;
     }
     pending.values[size_t(position)] = value;
+    ++m_writes;
     pending.changed |= bit;
     setOverride(m_pos, position, value);
     return true;
@@ -447,7 +480,7 @@ void QuestionCursor::dropEmptyProtectedText(qint64 rowid, PendingRow &pending)
         pending.changed &= quint8(~bit);
         const qint32 index = indexOfRowid(rowid);
         if (index >= 0)
-            setOverride(index, column, pending.original[size_t(column)]);
+            setOverride(index, column, pending.original[column == BankSchema::Question ? 0 : 1]);
     }
 }
 

@@ -113,7 +113,7 @@ private:
         quint8 changed = 0;   // bit per column with a new value
         quint8 remembered = 0; // bit per question or answer column whose earlier value is kept
         Values values;
-        Values original;
+        std::array<QVariant, 2> original; // the question and the answer as they were
     };
 
     bool ensureOpen();
@@ -165,4 +165,17 @@ private:
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_leaveHooks;
     QString m_lastError;
     bool m_inBatch = false;
+
+    // What the current result was read from, so that a batch that re-runs the
+    // same query can keep it when nothing in the bank changed meanwhile.
+    struct ResultStamp
+    {
+        QString source;
+        qint64 dataVersion = -1; // changes when another connection commits
+        quint64 writes = 0;      // stores and changes made through this cursor
+    };
+    ResultStamp m_resultStamp;
+    quint64 m_writes = 0;
+    qint64 dataVersion();
+    bool resultIsCurrent();
 };
