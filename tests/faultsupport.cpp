@@ -1,5 +1,7 @@
 #include "faultsupport.h"
 
+#include "testsupport.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,23 +19,6 @@
 
 namespace {
 constexpr uid_t kNobody = 65534;
-int connectionSerial = 0;
-
-template<typename Fn>
-auto withConnection(const QString &dbPath, Fn fn)
-{
-    const QString name = QStringLiteral("qv_fault_%1").arg(++connectionSerial);
-    decltype(fn(std::declval<QSqlDatabase &>())) result{};
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(dbPath);
-        if (db.open())
-            result = fn(db);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return result;
-}
 } // namespace
 
 OrdinaryFileAccess::OrdinaryFileAccess()
@@ -185,7 +170,7 @@ void DriverProcess::kill()
 
 QString integrityCheck(const QString &dbPath)
 {
-    return withConnection(dbPath, [](QSqlDatabase &db) {
+    return withTestConnection(dbPath, [](QSqlDatabase &db) {
         QSqlQuery q(db);
         QStringList lines;
         if (!q.exec(QStringLiteral("PRAGMA integrity_check")))
@@ -198,7 +183,7 @@ QString integrityCheck(const QString &dbPath)
 
 qint64 queryNumber(const QString &dbPath, const QString &sql)
 {
-    return withConnection(dbPath, [&](QSqlDatabase &db) {
+    return withTestConnection(dbPath, [&](QSqlDatabase &db) {
         QSqlQuery q(db);
         return (q.exec(sql) && q.next()) ? q.value(0).toLongLong() : qint64(-1);
     });
@@ -206,5 +191,5 @@ qint64 queryNumber(const QString &dbPath, const QString &sql)
 
 bool execSql(const QString &dbPath, const QString &sql)
 {
-    return withConnection(dbPath, [&](QSqlDatabase &db) { return QSqlQuery(db).exec(sql); });
+    return withTestConnection(dbPath, [&](QSqlDatabase &db) { return QSqlQuery(db).exec(sql); });
 }

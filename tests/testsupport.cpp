@@ -13,24 +13,7 @@
 #include <QtTest>
 
 namespace {
-int connectionSerial = 0;
 bool ended = false;
-
-template<typename Fn>
-auto withDb(const QString &path, Fn fn)
-{
-    const QString name = QStringLiteral("qv_test_%1").arg(++connectionSerial);
-    decltype(fn(std::declval<QSqlDatabase &>())) result{};
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (db.open())
-            result = fn(db);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return result;
-}
 } // namespace
 
 TempBank::TempBank(const QList<QuestionRecord> &rows, const QStringList &catalogue)
@@ -66,7 +49,7 @@ QString TempBank::cataloguePath() const
 
 QVariant TempBank::stored(qint64 number, const QString &column) const
 {
-    return withDb(dbPath(), [&](QSqlDatabase &db) {
+    return withTestConnection(dbPath(), [&](QSqlDatabase &db) {
         QSqlQuery q(db);
         q.prepare(QStringLiteral("SELECT \"%1\" FROM zk WHERE \"题号\" = ?").arg(column));
         q.addBindValue(number);
@@ -76,7 +59,7 @@ QVariant TempBank::stored(qint64 number, const QString &column) const
 
 int TempBank::countMarked(int mark) const
 {
-    return withDb(dbPath(), [&](QSqlDatabase &db) {
+    return withTestConnection(dbPath(), [&](QSqlDatabase &db) {
         QSqlQuery q(db);
         q.prepare(QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" = ?"));
         q.addBindValue(mark);
@@ -86,7 +69,7 @@ int TempBank::countMarked(int mark) const
 
 bool TempBank::exec(const QString &sql) const
 {
-    return withDb(dbPath(), [&](QSqlDatabase &db) { return QSqlQuery(db).exec(sql); });
+    return withTestConnection(dbPath(), [&](QSqlDatabase &db) { return QSqlQuery(db).exec(sql); });
 }
 
 QList<QuestionRecord> sampleRows(int n, const QStringList &categories)
@@ -129,4 +112,10 @@ void closeAllWindows()
 {
     WindowRegistry::instance().reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QString nextTestConnectionName()
+{
+    static int serial = 0;
+    return QStringLiteral("qv_test_%1").arg(++serial);
 }

@@ -3,10 +3,30 @@
 #include "questionrecord.h"
 
 #include <QList>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
+
+// Runs fn on a connection of its own to the file at path (opened as it is,
+// without the program's checks) and removes the connection afterwards.
+QString nextTestConnectionName();
+template<typename Fn>
+auto withTestConnection(const QString &path, Fn fn)
+{
+    const QString name = nextTestConnectionName();
+    decltype(fn(std::declval<QSqlDatabase &>())) result{};
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (db.open())
+            result = fn(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
 
 // A bank of its own for one test: a temporary folder made the working folder
 // (the bank is opened by relative name), english.db built from the rows, and
