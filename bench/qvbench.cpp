@@ -2,10 +2,10 @@
 // 100,000 rows, each beside its floor where one exists (the raw SQLite C API
 // doing the same work in the same process).
 #include "benchbank.h"
-#include "form1.h"
-#include "form3.h"
-#include "savewindow.h"
-#include "forms.h"
+#include "practicewindow.h"
+#include "compositionwindow.h"
+#include "papersavewindow.h"
+#include "allwindows.h"
 #include "messagebox.h"
 #include "querytext.h"
 #include "questioncursor.h"
@@ -120,29 +120,29 @@ void BM_Refresh_Category_Floor(benchmark::State &s) { rawSelect(s, true); }
 
 // ---- The practice window ----------------------------------------------------------
 
-Form1 *openForm1(int rows)
+PracticeWindow *openPracticeWindow(int rows)
 {
     WindowRegistry::instance().reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     enterBank(rows);
     rawExec("UPDATE zk SET 批阅 = 0, 作答 = 'E' WHERE 批阅 <> 0");
-    return WindowRegistry::instance().form<Form1>(QStringLiteral("Form1"));
+    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
 }
 
 void BM_NextWithPendingPick(benchmark::State &state)
 {
-    Form1 *form = openForm1(int(state.range(0)));
+    PracticeWindow *form = openPracticeWindow(int(state.range(0)));
     QPushButton *next = form->button(QStringLiteral("Command4"));
     QPushButton *first = form->button(QStringLiteral("Command2"));
-    int left = form->Adodc1()->recordCount() - 1;
+    int left = form->cursor()->recordCount() - 1;
     for (auto _ : state) {
         if (left == 0) {
             state.PauseTiming();
             first->click();
-            left = form->Adodc1()->recordCount() - 1;
+            left = form->cursor()->recordCount() - 1;
             state.ResumeTiming();
         }
-        form->Option1(left % 4)->click();
+        form->optionButton(left % 4)->click();
         next->click();
         --left;
     }
@@ -151,11 +151,11 @@ void BM_NextWithPendingPick(benchmark::State &state)
 
 void BM_StoreStepBeforeMarking(benchmark::State &state)
 {
-    Form1 *form = openForm1(int(state.range(0)));
-    QuestionCursor *cursor = form->Adodc1();
+    PracticeWindow *form = openPracticeWindow(int(state.range(0)));
+    QuestionCursor *cursor = form->cursor();
     int k = 0;
     for (auto _ : state) {
-        form->Option1(++k % 4)->click();
+        form->optionButton(++k % 4)->click();
         cursor->moveNext(); // the store step: leave the row and come back
         cursor->movePrevious();
     }
@@ -185,7 +185,7 @@ void BM_MarkingCounts(benchmark::State &state)
 
 void BM_ExitReset(benchmark::State &state)
 {
-    Form1 *form = openForm1(int(state.range(0)));
+    PracticeWindow *form = openPracticeWindow(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         rawExec("UPDATE zk SET 批阅 = 2, 作答 = 'C'");
@@ -211,31 +211,31 @@ void BM_ExitReset_Floor(benchmark::State &state)
 
 // ---- Composition and saving ----------------------------------------------------
 
-Form3 *openForm3(int rows)
+CompositionWindow *openCompositionWindow(int rows)
 {
-    openForm1(rows);
-    return WindowRegistry::instance().form<Form3>(QStringLiteral("Form3"));
+    openPracticeWindow(rows);
+    return WindowRegistry::instance().window<CompositionWindow>(QStringLiteral("Form3"));
 }
 
 void BM_Compose200(benchmark::State &state)
 {
-    Form3 *form = openForm3(int(state.range(0)));
-    form->Text1()->setText(QStringLiteral("200"));
+    CompositionWindow *form = openCompositionWindow(int(state.range(0)));
+    form->countBox()->setText(QStringLiteral("200"));
     for (auto _ : state)
-        form->Command20_Click();
-    state.counters["questions"] = double(form->Text4()->toPlainText().count(QLatin1Char(';')));
+        form->composeRandomPaper();
+    state.counters["questions"] = double(form->paperAnswerBox()->toPlainText().count(QLatin1Char(';')));
     WindowRegistry::instance().reset();
 }
 
 void BM_SavePaper200(benchmark::State &state)
 {
-    Form3 *form = openForm3(int(state.range(0)));
-    form->Text1()->setText(QStringLiteral("200"));
-    form->Command20_Click();
-    auto *save = WindowRegistry::instance().form<SaveWindow>(QStringLiteral("Form4"));
+    CompositionWindow *form = openCompositionWindow(int(state.range(0)));
+    form->countBox()->setText(QStringLiteral("200"));
+    form->composeRandomPaper();
+    auto *save = WindowRegistry::instance().window<PaperSaveWindow>(QStringLiteral("Form4"));
     save->findChild<QLineEdit *>(QStringLiteral("Text4"))->setText(QStringLiteral("paper"));
     for (auto _ : state)
-        save->Command1_Click(); // confirmed, written, hidden
+        save->save(); // confirmed, written, hidden
     state.counters["bytes"] = double(QFileInfo(QStringLiteral("paper.txt")).size());
     WindowRegistry::instance().reset();
 }
@@ -266,7 +266,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     MessageBox::setTestMode(true);
-    registerAllForms();
+    registerAllWindows();
     WindowRegistry::instance().setOnEmpty([] {});
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -6,9 +6,9 @@
 //
 // One command per line on stdin, one answer line on stdout ("ok ...", or
 // "error ..."):
-//   start          shows Form1                           -> ok <Text2>
+//   start          shows PracticeWindow                           -> ok <Text2>
 //   pick K         clicks Option1(K)                      -> ok
-//   click NAME     clicks Form1's button NAME              -> ok <Text2>
+//   click NAME     clicks PracticeWindow's button NAME              -> ok <Text2>
 //   picks N        N times: pick (A, B, C, D in turn), 下一题 -> ok <Text2>
 //   skip N         N times 下一题                          -> ok <Text2>
 //   marking        自动阅卷, then the marking window's 自动阅卷, then 继续练习
@@ -23,9 +23,9 @@
 //                  UPDATE, ended by itself after MS milliseconds if given -> ok
 //   release        ends it (COMMIT)                       -> ok
 #include "catalogue.h"
-#include "form1.h"
-#include "form2.h"
-#include "forms.h"
+#include "practicewindow.h"
+#include "markingwindow.h"
+#include "allwindows.h"
 #include "messagebox.h"
 #include "querytext.h"
 #include "windowregistry.h"
@@ -90,14 +90,14 @@ public:
     }
 
 private:
-    Form1 *form1() const { return WindowRegistry::instance().findForm<Form1>(QStringLiteral("Form1")); }
+    PracticeWindow *form1() const { return WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1")); }
 
     QString handle(const QString &command, const QString &argument)
     {
         WindowRegistry &registry = WindowRegistry::instance();
         if (command == QLatin1String("start")) {
             registry.show(QStringLiteral("Form1"));
-            return QStringLiteral("ok ") + form1()->Text2()->text();
+            return QStringLiteral("ok ") + form1()->positionBox()->text();
         }
         if (command == QLatin1String("hold")) {
             const QString result = hold();
@@ -114,11 +114,11 @@ private:
             MessageBox::clearShown();
             return QStringLiteral("ok %1 %2").arg(texts.size()).arg(texts.join(QStringLiteral(" | ")));
         }
-        Form1 *form = form1();
+        PracticeWindow *form = form1();
         if (!form)
             return QStringLiteral("error the practice window is not open");
         if (command == QLatin1String("pick")) {
-            form->Option1(argument.toInt())->click();
+            form->optionButton(argument.toInt())->click();
             return QStringLiteral("ok");
         }
         if (command == QLatin1String("click")) {
@@ -126,46 +126,46 @@ private:
             if (!button)
                 return QStringLiteral("error no button ") + argument;
             button->click();
-            return QStringLiteral("ok ") + form->Text2()->text();
+            return QStringLiteral("ok ") + form->positionBox()->text();
         }
         if (command == QLatin1String("picks")) {
             const int n = argument.toInt();
             for (int i = 0; i < n; ++i) {
-                form->Option1(i % 4)->click();
+                form->optionButton(i % 4)->click();
                 form->button(QStringLiteral("Command4"))->click();
             }
-            return QStringLiteral("ok ") + form->Text2()->text();
+            return QStringLiteral("ok ") + form->positionBox()->text();
         }
         if (command == QLatin1String("skip")) {
             for (int i = argument.toInt(); i > 0; --i)
                 form->button(QStringLiteral("Command4"))->click();
-            return QStringLiteral("ok ") + form->Text2()->text();
+            return QStringLiteral("ok ") + form->positionBox()->text();
         }
         if (command == QLatin1String("marking"))
             return marking(form);
         if (command == QLatin1String("all")) {
-            const int index = form->Combo1()->findText(QString::fromUtf8(QueryText::kWholeBankLabel));
+            const int index = form->categoryList()->findText(QString::fromUtf8(QueryText::kWholeBankLabel));
             if (index < 0)
                 return QStringLiteral("error no whole-bank entry");
-            form->Combo1()->setCurrentIndex(index);
-            emit form->Combo1()->activated(index);
-            return QStringLiteral("ok ") + form->Text2()->text();
+            form->categoryList()->setCurrentIndex(index);
+            emit form->categoryList()->activated(index);
+            return QStringLiteral("ok ") + form->positionBox()->text();
         }
         if (command == QLatin1String("picked")) {
             for (int k = 0; k < 4; ++k) {
-                if (form->Option1(k)->isChecked())
+                if (form->optionButton(k)->isChecked())
                     return QStringLiteral("ok ") + QString(QChar(u'A' + k));
             }
             return QStringLiteral("ok -");
         }
         if (command == QLatin1String("edit")) {
             form->menuAction(QStringLiteral("XGST"))->trigger();
-            form->Text1()->selectAll();
-            form->Text1()->insertPlainText(unescaped(argument));
+            form->questionBox()->selectAll();
+            form->questionBox()->insertPlainText(unescaped(argument));
             return QStringLiteral("ok");
         }
         if (command == QLatin1String("question"))
-            return QStringLiteral("ok ") + escaped(form->Text1()->toPlainText());
+            return QStringLiteral("ok ") + escaped(form->questionBox()->toPlainText());
         if (command == QLatin1String("exit")) {
             answer(QStringLiteral("ok"));
             MessageBox::queueAnswer(MessageBox::Yes);
@@ -175,14 +175,14 @@ private:
         return QStringLiteral("error unknown command ") + command;
     }
 
-    QString marking(Form1 *form)
+    QString marking(PracticeWindow *form)
     {
         form->button(QStringLiteral("Command6"))->click();
-        auto *form2 = WindowRegistry::instance().findForm<Form2>(QStringLiteral("Form2"));
+        auto *form2 = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
         if (!form2)
             return QStringLiteral("error no marking window");
         form2->button(QStringLiteral("Command6"))->click();
-        const QString result = QStringLiteral("ok %1 %2").arg(form2->Text5()->text(), form2->Text6()->text());
+        const QString result = QStringLiteral("ok %1 %2").arg(form2->rightBox()->text(), form2->wrongBox()->text());
         if (WindowRegistry::instance().isLoaded(QStringLiteral("Form2")))
             form2->button(QStringLiteral("Command1"))->click();
         return result;
@@ -227,7 +227,7 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     Catalogue::setPathOverride(QDir::current().filePath(QString::fromLatin1(Catalogue::kFileName)));
     MessageBox::setTestMode(true);
-    registerAllForms();
+    registerAllWindows();
     WindowRegistry::instance().setOnEmpty([] {
         answer(QStringLiteral("ended"));
         QCoreApplication::exit(0);

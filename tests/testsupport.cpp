@@ -2,7 +2,7 @@
 
 #include "bankbuilder.h"
 #include "catalogue.h"
-#include "forms.h"
+#include "allwindows.h"
 #include "messagebox.h"
 #include "windowregistry.h"
 
@@ -91,7 +91,7 @@ void setUpGuiTesting()
 {
     static bool registered = false;
     if (!registered) {
-        registerAllForms();
+        registerAllWindows();
         registered = true;
     }
     MessageBox::setTestMode(true);

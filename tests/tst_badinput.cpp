@@ -6,12 +6,12 @@
 #include "boundfield.h"
 #include "catalogue.h"
 #include "codepage.h"
-#include "form1.h"
-#include "form3.h"
+#include "practicewindow.h"
+#include "compositionwindow.h"
 #include "messagebox.h"
 #include "questioncursor.h"
 #include "paper.h"
-#include "savewindow.h"
+#include "papersavewindow.h"
 #include "testsupport.h"
 #include "windowregistry.h"
 
@@ -42,11 +42,11 @@ void click(QWidget *form, const QString &name)
     b->click();
 }
 
-Form1 *openForm1()
+PracticeWindow *openPracticeWindow()
 {
     setUpGuiTesting();
     resetProgramEnded();
-    Form1 *form = registry().form<Form1>(QStringLiteral("Form1"));
+    PracticeWindow *form = registry().window<PracticeWindow>(QStringLiteral("Form1"));
     form->show();
     return form;
 }
@@ -149,17 +149,17 @@ void TestBadInput::brokenCatalogueBytesGiveLabelsNotACrash()
     QVERIFY(loaded.labels.at(3).startsWith(QStringLiteral("ab")) && loaded.labels.at(3).endsWith(QStringLiteral("cd")));
     QCOMPARE(loaded.labels.at(6), QString(QChar::ReplacementCharacter)); // the lone last byte is not dropped
 
-    Form1 *form = openForm1();
+    PracticeWindow *form = openPracticeWindow();
     QVERIFY(MessageBox::shown().isEmpty());
-    QCOMPARE(form->Combo1()->count(), 7);
+    QCOMPARE(form->categoryList()->count(), 7);
     for (int i = 2; i < 7; ++i) {
         if (i == 5)
             continue;
-        selectLabel(form->Combo1(), i);
-        QCOMPARE(form->Text2()->text(), QStringLiteral("第1题 共0题"));
+        selectLabel(form->categoryList(), i);
+        QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共0题"));
     }
-    selectLabel(form->Combo1(), 1);
-    QCOMPARE(form->Text2()->text(), QStringLiteral("第1题 共4题"));
+    selectLabel(form->categoryList(), 1);
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共4题"));
 }
 
 void TestBadInput::aCatalogueOf32768Lines()
@@ -172,17 +172,17 @@ void TestBadInput::aCatalogueOf32768Lines()
 
     QElapsedTimer clock;
     clock.start();
-    Form1 *form = openForm1();
-    QCOMPARE(form->Combo1()->count(), 32768);
-    QCOMPARE(selectLabel(form->Combo1(), 32767), 32767);
-    QCOMPARE(form->Text2()->text(), QStringLiteral("第1题 共3题"));
-    QCOMPARE(form->Combo1()->currentText(), labels.last());
+    PracticeWindow *form = openPracticeWindow();
+    QCOMPARE(form->categoryList()->count(), 32768);
+    QCOMPARE(selectLabel(form->categoryList(), 32767), 32767);
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共3题"));
+    QCOMPARE(form->categoryList()->currentText(), labels.last());
     click(form, QStringLiteral("Command7"));
-    auto *form3 = registry().findForm<Form3>(QStringLiteral("Form3"));
+    auto *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
     QVERIFY(form3);
-    QCOMPARE(form3->Combo1()->count(), 32768);
-    selectLabel(form3->Combo1(), 1);
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第1题 共3题"));
+    QCOMPARE(form3->browseCategoryList()->count(), 32768);
+    selectLabel(form3->browseCategoryList(), 1);
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共3题"));
     qInfo("32768 labels in both lists: %lld ms", qint64(clock.elapsed()));
 }
 
@@ -194,17 +194,17 @@ void TestBadInput::aLabelOf10000Characters()
     QCOMPARE(label.size(), 10000);
     QCOMPARE(Catalogue::load(bank.cataloguePath()).labels.last(), label);
 
-    Form1 *form = openForm1();
-    QCOMPARE(form->Text6()->text(), label); // question 1 is of that category
-    QCOMPARE(form->Combo1()->currentText(), label);
-    selectLabel(form->Combo1(), 1);
-    QCOMPARE(form->Text2()->text(), QStringLiteral("第1题 共2题"));
-    selectLabel(form->Combo1(), 2);
-    QCOMPARE(form->Text2()->text(), QStringLiteral("第1题 共2题"));
-    QCOMPARE(form->Text6()->text(), label);
+    PracticeWindow *form = openPracticeWindow();
+    QCOMPARE(form->categoryBox()->text(), label); // question 1 is of that category
+    QCOMPARE(form->categoryList()->currentText(), label);
+    selectLabel(form->categoryList(), 1);
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共2题"));
+    selectLabel(form->categoryList(), 2);
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共2题"));
+    QCOMPARE(form->categoryBox()->text(), label);
     click(form, QStringLiteral("Command4"));
-    QCOMPARE(form->Text2()->text(), QStringLiteral("第2题 共2题"));
-    QCOMPARE(form->Adodc1()->field(BankSchema::Number).toInt(), 3);
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共2题"));
+    QCOMPARE(form->cursor()->field(BankSchema::Number).toInt(), 3);
 }
 
 void TestBadInput::anyTextInTheBoxes_data()
@@ -223,53 +223,53 @@ void TestBadInput::anyTextInTheBoxes()
     QFETCH(QString, text);
     QFETCH(bool, paste);
     TempBank bank(sampleRows(3));
-    Form1 *form = openForm1();
+    PracticeWindow *form = openPracticeWindow();
 
     // The question (several lines) and the answer, corrected and stored.
     const QString question = text + QStringLiteral("\n") + text;
     form->menuAction(QStringLiteral("XGST"))->trigger();
-    form->Text1()->selectAll();
+    form->questionBox()->selectAll();
     if (paste) {
-        pasteIn(form->Text1(), question);
+        pasteIn(form->questionBox(), question);
     } else {
-        typeIn(form->Text1(), text);
-        QTest::keyClick(form->Text1(), Qt::Key_Return);
-        typeIn(form->Text1(), text);
+        typeIn(form->questionBox(), text);
+        QTest::keyClick(form->questionBox(), Qt::Key_Return);
+        typeIn(form->questionBox(), text);
     }
     form->menuAction(QStringLiteral("XGDA"))->trigger();
-    form->Text3()->selectAll();
-    enter(form->Text3(), text, paste);
-    QCOMPARE(form->Text3()->text(), text);
+    form->answerBox()->selectAll();
+    enter(form->answerBox(), text, paste);
+    QCOMPARE(form->answerBox()->text(), text);
     click(form, QStringLiteral("Command4"));
     QVERIFY(MessageBox::shown().isEmpty());
     QCOMPARE(bank.stored(1, QStringLiteral("试题")).toString(), question);
     QCOMPARE(bank.stored(1, QStringLiteral("答案")).toString(), text);
     click(form, QStringLiteral("Command3"));
-    QCOMPARE(form->Text3()->text(), text);
+    QCOMPARE(form->answerBox()->text(), text);
 
     // The count box takes it and refuses it as no number.
     click(form, QStringLiteral("Command7"));
-    auto *form3 = registry().findForm<Form3>(QStringLiteral("Form3"));
+    auto *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
     QVERIFY(form3);
-    enter(form3->Text1(), text, paste);
-    QCOMPARE(form3->Text1()->text(), text);
+    enter(form3->countBox(), text, paste);
+    QCOMPARE(form3->countBox()->text(), text);
     click(form3, QStringLiteral("Command20"));
     QCOMPARE(MessageBox::last().text, QStringLiteral("请输入数字！"));
-    QVERIFY(form3->Text3()->toPlainText().isEmpty());
+    QVERIFY(form3->paperBox()->toPlainText().isEmpty());
 
     // A paper of question 1 carries the text into the file unchanged.
     form3->setUniformSourceFactory([] { return RandomDraw::UniformSource([] { return 0.0; }); });
-    form3->Text1()->setText(QStringLiteral("1"));
+    form3->countBox()->setText(QStringLiteral("1"));
     click(form3, QStringLiteral("Command20"));
-    QCOMPARE(exactText(form3->Text3()), QStringLiteral("\n1.") + question);
+    QCOMPARE(exactText(form3->paperBox()), QStringLiteral("\n1.") + question);
 
     // The name box: the file gets exactly the name typed, unless the file
     // system cannot take a name that long; then the window says so and stays.
     click(form3, QStringLiteral("Command2"));
-    auto *form4 = registry().findForm<SaveWindow>(QStringLiteral("Form4"));
+    auto *form4 = registry().findWindow<PaperSaveWindow>(QStringLiteral("Form4"));
     QVERIFY(form4);
-    enter(form4->Text4(), text, paste);
-    QCOMPARE(form4->Text4()->text(), text);
+    enter(form4->nameBox(), text, paste);
+    QCOMPARE(form4->nameBox()->text(), text);
     MessageBox::clearShown();
     click(form4, QStringLiteral("Command1"));
     const QString fileName = text + QStringLiteral(".txt");
@@ -286,7 +286,7 @@ void TestBadInput::anyTextInTheBoxes()
     QVERIFY(!form4->isVisible());
     QVERIFY(QDir(bank.dir()).entryList(QDir::Files).contains(fileName));
     const QByteArray saved = bytesOf(QDir(bank.dir()).filePath(fileName));
-    QCOMPARE(saved, Paper::fileBytes(exactText(form3->Text3()), exactText(form3->Text4())));
+    QCOMPARE(saved, Paper::fileBytes(exactText(form3->paperBox()), exactText(form3->paperAnswerBox())));
     QVERIFY(CodePage::decode(saved).contains(Paper::withCrLf(question)));
 }
 

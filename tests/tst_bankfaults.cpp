@@ -1,7 +1,7 @@
 // The practice window on a bank that is broken, read-only on disk, or locked
 // by another program: what the user is told, and that nothing stored is lost.
 #include "faultsupport.h"
-#include "form1.h"
+#include "practicewindow.h"
 #include "messagebox.h"
 #include "questioncursor.h"
 #include "testsupport.h"
@@ -28,14 +28,14 @@ const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLitera
 const QString kLockedReason = QStringLiteral("题库正被其他程序使用");
 const QString kReadOnlyReason = QStringLiteral("题库文件是只读的");
 
-Form1 *openForm1()
+PracticeWindow *openPracticeWindow()
 {
     setUpGuiTesting();
     resetProgramEnded();
-    return WindowRegistry::instance().form<Form1>(QStringLiteral("Form1"));
+    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
 }
 
-void click(Form1 *form, const QString &name)
+void click(PracticeWindow *form, const QString &name)
 {
     QPushButton *b = form->button(name);
     QVERIFY2(b, qPrintable(name));
@@ -97,7 +97,7 @@ bool programEndsAfterTheFarewell()
 }
 
 // Clicks 退出系统, answers Yes, and measures how long the click took.
-qint64 exitWithYes(Form1 *form)
+qint64 exitWithYes(PracticeWindow *form)
 {
     QElapsedTimer clock;
     clock.start();
@@ -165,19 +165,19 @@ void TestBankFaults::aBrokenBankIsToldOnceAndTheProgramStillWorks()
     const QByteArray before = bytesOf(bank.dbPath());
 
     // Start: one message naming the file and the reason, an empty set.
-    Form1 *form = openForm1();
+    PracticeWindow *form = openPracticeWindow();
     QCOMPARE(MessageBox::shown().size(), 1);
     QVERIFY2(MessageBox::last().text.contains(QStringLiteral("english.db")), qPrintable(MessageBox::last().text));
     QVERIFY2(MessageBox::last().text.contains(reason), qPrintable(MessageBox::last().text));
-    QCOMPARE(form->Text2()->text(), QStringLiteral("第1题 共0题"));
-    QCOMPARE(form->Combo1()->count(), kCatalogue.size()); // the catalogue is read all the same
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共0题"));
+    QCOMPARE(form->categoryList()->count(), kCatalogue.size()); // the catalogue is read all the same
 
     // Moving, answering, the marking window and the composition window go on
     // without a crash; the marking window says why it cannot count.
     MessageBox::clearShown();
     click(form, QStringLiteral("Command4"));
     QCOMPARE(MessageBox::last().title, QStringLiteral("出错啦！"));
-    form->Option1(1)->click();
+    form->optionButton(1)->click();
     click(form, QStringLiteral("Command6"));
     QWidget *form2 = WindowRegistry::instance().find(QStringLiteral("Form2"));
     QVERIFY(form2);
@@ -228,24 +228,24 @@ void TestBankFaults::aReadOnlyBankIsReadAndTheFailedStoreToldOnce()
         QCOMPARE(canWrite(bank.dir()), !folderReadOnly);
 
         // The questions are read as always; nothing is said yet.
-        Form1 *form = openForm1();
+        PracticeWindow *form = openPracticeWindow();
         QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(shownTexts().join(QLatin1Char('\n'))));
-        QCOMPARE(form->Text2()->text(), QStringLiteral("第1题 共6题"));
-        QVERIFY(form->Text1()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
-        QVERIFY(form->Adodc1()->isReadOnly());
+        QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共6题"));
+        QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
+        QVERIFY(form->cursor()->isReadOnly());
 
         // The first answer that cannot be stored is told, once, with the reason.
-        form->Option1(1)->click();
+        form->optionButton(1)->click();
         click(form, QStringLiteral("Command4"));
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY2(MessageBox::last().text.contains(kReadOnlyReason), qPrintable(MessageBox::last().text));
-        form->Option1(2)->click();
+        form->optionButton(2)->click();
         click(form, QStringLiteral("Command4"));
         click(form, QStringLiteral("Command3"));
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(form->Text2()->text(), QStringLiteral("第2题 共6题"));
-        QVERIFY(form->Option1(2)->isChecked()); // the window keeps the pick
-        QCOMPARE(form->Adodc1()->unstoredRowCount(), 2);
+        QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共6题"));
+        QVERIFY(form->optionButton(2)->isChecked()); // the window keeps the pick
+        QCOMPARE(form->cursor()->unstoredRowCount(), 2);
 
         // The exit cannot reset the two marks of an earlier run: told once,
         // and the program ends all the same.
@@ -266,17 +266,17 @@ void TestBankFaults::aReadOnlyBankIsReadAndTheFailedStoreToldOnce()
 void TestBankFaults::aLockedBankWaitsThenTellsOnceAndKeepsTheChange()
 {
     TempBank bank(sampleRows(6), kCatalogue);
-    Form1 *form = openForm1();
+    PracticeWindow *form = openPracticeWindow();
     DriverProcess other(bank.dir());
     QVERIFY(other.start());
     QCOMPARE(other.ask(QStringLiteral("hold")), QStringLiteral("ok"));
 
     // A pick and a correction on question 1, then 下一题: the store waits for
     // the other program a bounded time, then says so once.
-    form->Option1(1)->click();
+    form->optionButton(1)->click();
     form->menuAction(QStringLiteral("XGST"))->trigger();
-    form->Text1()->selectAll();
-    typeIn(form->Text1(), QStringLiteral("改过的第一题"));
+    form->questionBox()->selectAll();
+    typeIn(form->questionBox(), QStringLiteral("改过的第一题"));
     QElapsedTimer clock;
     clock.start();
     click(form, QStringLiteral("Command4"));
@@ -286,18 +286,18 @@ void TestBankFaults::aLockedBankWaitsThenTellsOnceAndKeepsTheChange()
              qPrintable(QString::number(waited)));
     QCOMPARE(MessageBox::shown().size(), 1);
     QVERIFY2(MessageBox::last().text.contains(kLockedReason), qPrintable(MessageBox::last().text));
-    QCOMPARE(form->Text2()->text(), QStringLiteral("第2题 共6题")); // the move itself went on
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共6题")); // the move itself went on
     QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 0);
 
     // Still locked: the next move neither waits again nor repeats the message.
-    form->Option1(2)->click();
+    form->optionButton(2)->click();
     clock.restart();
     click(form, QStringLiteral("Command4"));
     const qint64 retried = clock.elapsed();
     qInfo("the retry under the lock took %lld ms", retried);
     QVERIFY2(retried < 1000, qPrintable(QString::number(retried)));
     QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(form->Adodc1()->unstoredRowCount(), 2);
+    QCOMPARE(form->cursor()->unstoredRowCount(), 2);
 
     // The lock goes: the next move stores both rows, the correction included.
     QCOMPARE(other.ask(QStringLiteral("release")), QStringLiteral("ok"));
@@ -310,7 +310,7 @@ void TestBankFaults::aLockedBankWaitsThenTellsOnceAndKeepsTheChange()
 
     // A later lock is a new trouble and is told again, once.
     QCOMPARE(other.ask(QStringLiteral("hold")), QStringLiteral("ok"));
-    form->Option1(3)->click();
+    form->optionButton(3)->click();
     click(form, QStringLiteral("Command4"));
     QCOMPARE(MessageBox::shown().size(), 2);
     QCOMPARE(other.ask(QStringLiteral("release")), QStringLiteral("ok"));
@@ -322,15 +322,15 @@ void TestBankFaults::aLockedBankWaitsThenTellsOnceAndKeepsTheChange()
 void TestBankFaults::theExitUnderALockResetsNothingTellsOnceAndEnds()
 {
     TempBank bank(rowsWithMarks(50, 30), kCatalogue);
-    Form1 *form = openForm1();
+    PracticeWindow *form = openPracticeWindow();
     DriverProcess other(bank.dir());
     QVERIFY(other.start());
     QCOMPARE(other.ask(QStringLiteral("hold")), QStringLiteral("ok"));
 
     // A correction that cannot be stored before the exit question ...
     form->menuAction(QStringLiteral("XGST"))->trigger();
-    form->Text1()->selectAll();
-    typeIn(form->Text1(), QStringLiteral("改过"));
+    form->questionBox()->selectAll();
+    typeIn(form->questionBox(), QStringLiteral("改过"));
     const qint64 took = exitWithYes(form);
     qInfo("the exit under the lock took %lld ms", took);
     // ... two bounded waits at most (the store before the question, the reset).
@@ -358,7 +358,7 @@ void TestBankFaults::theExitUnderALockResetsNothingTellsOnceAndEnds()
 void TestBankFaults::aLockEndingDuringTheExitWaitStillResetsEverything()
 {
     TempBank bank(rowsWithMarks(50, 30), kCatalogue);
-    Form1 *form = openForm1();
+    PracticeWindow *form = openPracticeWindow();
     DriverProcess other(bank.dir());
     QVERIFY(other.start());
     // The other program ends its write 1.5 seconds later, while the reset

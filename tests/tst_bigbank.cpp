@@ -4,12 +4,12 @@
 #include "catalogue.h"
 #include "codepage.h"
 #include "faultsupport.h"
-#include "form1.h"
-#include "form2.h"
-#include "form3.h"
+#include "practicewindow.h"
+#include "markingwindow.h"
+#include "compositionwindow.h"
 #include "messagebox.h"
 #include "questioncursor.h"
-#include "savewindow.h"
+#include "papersavewindow.h"
 #include "testsupport.h"
 #include "windowregistry.h"
 
@@ -100,26 +100,26 @@ void TestBigBank::startMoveMarkComposeSaveAndExit()
     // Start: the whole bank, counted in full.
     setUpGuiTesting();
     resetProgramEnded();
-    Form1 *form1 = registry().form<Form1>(QStringLiteral("Form1"));
+    PracticeWindow *form1 = registry().window<PracticeWindow>(QStringLiteral("Form1"));
     form1->show();
     QVERIFY(MessageBox::shown().isEmpty());
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共100000题"));
-    QVERIFY(showsWhole(form1->Text2()));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共100000题"));
+    QVERIFY(showsWhole(form1->positionBox()));
     qInfo("start: %lld ms", qint64(clock.restart()));
 
     // Moving: the last question, past the end and back, the previous one;
     // the counter goes on past 32767.
     click(form1, QStringLiteral("Command5"));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第100000题 共100000题"));
-    QVERIFY(showsWhole(form1->Text2()));
-    QCOMPARE(form1->Adodc1()->field(BankSchema::Number).toInt(), kRows);
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第100000题 共100000题"));
+    QVERIFY(showsWhole(form1->positionBox()));
+    QCOMPARE(form1->cursor()->field(BankSchema::Number).toInt(), kRows);
     click(form1, QStringLiteral("Command4"));
     QCOMPARE(MessageBox::last().text, QStringLiteral("已到最后一道试题！"));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第100000题 共100000题"));
-    form1->Option1(0)->click();
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第100000题 共100000题"));
+    form1->optionButton(0)->click();
     click(form1, QStringLiteral("Command3"));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第99999题 共100000题"));
-    QCOMPARE(form1->Adodc1()->field(BankSchema::Number).toInt(), kRows - 1);
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第99999题 共100000题"));
+    QCOMPARE(form1->cursor()->field(BankSchema::Number).toInt(), kRows - 1);
     QCOMPARE(queryNumber(db, QStringLiteral("SELECT \"作答\" = 'A' FROM zk WHERE rowid = 100000")), qint64(1));
     qInfo("moves: %lld ms", qint64(clock.restart()));
 
@@ -128,64 +128,64 @@ void TestBigBank::startMoveMarkComposeSaveAndExit()
     const qint64 wrong = queryNumber(db, QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" = 2"));
     QCOMPARE(right + wrong, qint64(70001));
     click(form1, QStringLiteral("Command6"));
-    auto *form2 = registry().findForm<Form2>(QStringLiteral("Form2"));
+    auto *form2 = registry().findWindow<MarkingWindow>(QStringLiteral("Form2"));
     QVERIFY(form2);
     click(form2, QStringLiteral("Command6"));
-    QCOMPARE(form2->Text5()->text(), QString::number(right));
-    QCOMPARE(form2->Text6()->text(), QString::number(wrong));
-    QCOMPARE(form2->Text8()->text(), QStringLiteral("70001"));
-    QCOMPARE(form2->Text7()->text(), QStringLiteral(" 57%"));
-    for (QLineEdit *box : {form2->Text5(), form2->Text6(), form2->Text7(), form2->Text8()})
+    QCOMPARE(form2->rightBox()->text(), QString::number(right));
+    QCOMPARE(form2->wrongBox()->text(), QString::number(wrong));
+    QCOMPARE(form2->totalBox()->text(), QStringLiteral("70001"));
+    QCOMPARE(form2->rateBox()->text(), QStringLiteral(" 57%"));
+    for (QLineEdit *box : {form2->rightBox(), form2->wrongBox(), form2->rateBox(), form2->totalBox()})
         QVERIFY(showsWhole(box));
     click(form2, QStringLiteral("Command14")); // the review of the wrong answers
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共%1题").arg(wrong));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共%1题").arg(wrong));
     qInfo("marking and review: %lld ms", qint64(clock.restart()));
 
     // A category of 5,000 questions.
-    const int category = form1->Combo1()->findText(BenchBank::categoryLabels().last());
+    const int category = form1->categoryList()->findText(BenchBank::categoryLabels().last());
     QVERIFY(category >= 0);
-    form1->Combo1()->setCurrentIndex(category);
-    emit form1->Combo1()->activated(category);
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共5000题"));
+    form1->categoryList()->setCurrentIndex(category);
+    emit form1->categoryList()->activated(category);
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共5000题"));
 
     // Composing: the bank size shown whole, a paper of 199 questions, the
     // manual page on the last of 100,000 rows.
-    form1->Combo1()->setCurrentIndex(0);
-    emit form1->Combo1()->activated(0);
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共100000题"));
+    form1->categoryList()->setCurrentIndex(0);
+    emit form1->categoryList()->activated(0);
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共100000题"));
     click(form1, QStringLiteral("Command7"));
-    auto *form3 = registry().findForm<Form3>(QStringLiteral("Form3"));
+    auto *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
     QVERIFY(form3);
-    QCOMPARE(form3->Text8()->text(), QStringLiteral("100000"));
-    QVERIFY(showsWhole(form3->Text8()));
-    form3->Text1()->setText(QStringLiteral("199"));
+    QCOMPARE(form3->bankSizeShown()->text(), QStringLiteral("100000"));
+    QVERIFY(showsWhole(form3->bankSizeShown()));
+    form3->countBox()->setText(QStringLiteral("199"));
     click(form3, QStringLiteral("Command20"));
-    QVERIFY(form3->Text3()->toPlainText().contains(QStringLiteral("\n199.")));
-    QCOMPARE(form3->Text4()->toPlainText().count(QStringLiteral(";  ")), 199);
-    form3->SSTab1()->setCurrentIndex(1);
+    QVERIFY(form3->paperBox()->toPlainText().contains(QStringLiteral("\n199.")));
+    QCOMPARE(form3->paperAnswerBox()->toPlainText().count(QStringLiteral(";  ")), 199);
+    form3->tabs()->setCurrentIndex(1);
     click(form3, QStringLiteral("Command4"));
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第100000题 共100000题"));
-    QVERIFY(showsWhole(form3->Text13()));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第100000题 共100000题"));
+    QVERIFY(showsWhole(form3->browsePositionBox()));
     click(form3, QStringLiteral("Command5"));
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第99999题 共100000题"));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第99999题 共100000题"));
     click(form3, QStringLiteral("Command7"));
-    QVERIFY(form3->Text10()->toPlainText().startsWith(QStringLiteral("\n1.")));
+    QVERIFY(form3->manualPaperBox()->toPlainText().startsWith(QStringLiteral("\n1.")));
     qInfo("composing: %lld ms", qint64(clock.restart()));
 
     // Saving the manual paper.
     click(form3, QStringLiteral("Command8"));
-    auto *form5 = registry().findForm<SaveWindow>(QStringLiteral("Form5"));
+    auto *form5 = registry().findWindow<PaperSaveWindow>(QStringLiteral("Form5"));
     QVERIFY(form5);
-    form5->Text4()->setText(QStringLiteral("大题库"));
+    form5->nameBox()->setText(QStringLiteral("大题库"));
     click(form5, QStringLiteral("Command1"));
     QFile paper(QDir(m_dir.path()).filePath(QStringLiteral("大题库.txt")));
     QVERIFY(paper.open(QIODevice::ReadOnly));
-    QVERIFY(CodePage::decode(paper.readAll()).contains(form3->Text9()->toPlainText().left(40)));
+    QVERIFY(CodePage::decode(paper.readAll()).contains(form3->browseBox()->toPlainText().left(40)));
 
     // Back, and out: every one of the 70,001 marks reset.
-    form3->SSTab1()->setCurrentIndex(0);
+    form3->tabs()->setCurrentIndex(0);
     click(form3, QStringLiteral("Command1"));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共100000题"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共100000题"));
     MessageBox::queueAnswer(MessageBox::Yes);
     clock.restart();
     click(form1, QStringLiteral("Command8"));

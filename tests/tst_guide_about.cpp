@@ -1,6 +1,6 @@
-#include "form1.h"
-#include "form6.h"
-#include "frmabout.h"
+#include "practicewindow.h"
+#include "guidewindow.h"
+#include "aboutwindow.h"
 #include "messagebox.h"
 #include "songlabel.h"
 #include "testsupport.h"
@@ -19,21 +19,21 @@
 
 namespace {
 
-Form1 *openForm1()
+PracticeWindow *openPracticeWindow()
 {
     setUpGuiTesting();
     resetProgramEnded();
-    return qobject_cast<Form1 *>(WindowRegistry::instance().show(QStringLiteral("Form1")));
+    return qobject_cast<PracticeWindow *>(WindowRegistry::instance().show(QStringLiteral("Form1")));
 }
 
-Form6 *guide()
+GuideWindow *guide()
 {
-    return WindowRegistry::instance().findForm<Form6>(QStringLiteral("Form6"));
+    return WindowRegistry::instance().findWindow<GuideWindow>(QStringLiteral("Form6"));
 }
 
-frmAbout *about()
+AboutWindow *about()
 {
-    return WindowRegistry::instance().findForm<frmAbout>(QStringLiteral("frmAbout"));
+    return WindowRegistry::instance().findWindow<AboutWindow>(QStringLiteral("frmAbout"));
 }
 
 QLabel *label(QWidget *window, const char *name)
@@ -66,7 +66,7 @@ private slots:
 void TestGuideAbout::textsBreakWhereTheirBlanksSayAndFitTheirBoxes()
 {
     TempBank bank(sampleRows(3));
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     form1->button(QStringLiteral("Command9"))->click();
     form1->menuAction(QStringLiteral("ABOUT"))->trigger();
 
@@ -94,28 +94,28 @@ void TestGuideAbout::textsBreakWhereTheirBlanksSayAndFitTheirBoxes()
 void TestGuideAbout::guideOpensOnTheFirstPageEveryTime()
 {
     TempBank bank(sampleRows(3));
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     form1->button(QStringLiteral("Command9"))->click();
-    Form6 *form6 = guide();
-    QCOMPARE(form6->SSTab1()->currentIndex(), 0);
-    form6->SSTab1()->setCurrentIndex(3); // left on "如何修改"
+    GuideWindow *form6 = guide();
+    QCOMPARE(form6->tabs()->currentIndex(), 0);
+    form6->tabs()->setCurrentIndex(3); // left on "如何修改"
     QVERIFY(label(form6, "Label33")->isVisible());
 
     form1->menuAction(QStringLiteral("HELP"))->trigger();
     QCOMPARE(guide(), form6); // the same window, brought forward
-    QCOMPARE(form6->SSTab1()->currentIndex(), 0);
+    QCOMPARE(form6->tabs()->currentIndex(), 0);
     QVERIFY(label(form6, "Label23")->isVisible());
     QVERIFY(!label(form6, "Label33")->isVisible());
 
-    form6->SSTab1()->setCurrentIndex(2);
+    form6->tabs()->setCurrentIndex(2);
     form1->button(QStringLiteral("Command9"))->click();
-    QCOMPARE(form6->SSTab1()->currentIndex(), 0);
+    QCOMPARE(form6->tabs()->currentIndex(), 0);
 }
 
 void TestGuideAbout::guideClosesByItsButtonAndCloseBox()
 {
     TempBank bank(sampleRows(3));
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     form1->button(QStringLiteral("Command9"))->click();
     QPushButton *exit = guide()->findChild<QPushButton *>(QStringLiteral("Command5"));
     QVERIFY(exit);
@@ -123,7 +123,7 @@ void TestGuideAbout::guideClosesByItsButtonAndCloseBox()
     QCOMPARE(exit->toolTip(), QStringLiteral("退出"));
     // Reachable from every page.
     for (int page = 0; page < 4; ++page) {
-        guide()->SSTab1()->setCurrentIndex(page);
+        guide()->tabs()->setCurrentIndex(page);
         QVERIFY(exit->isVisible());
     }
     exit->click();
@@ -140,8 +140,8 @@ void TestGuideAbout::guideClosesByItsButtonAndCloseBox()
 void TestGuideAbout::aboutShowsItsPictureAndTexts()
 {
     TempBank bank(sampleRows(3));
-    openForm1()->menuAction(QStringLiteral("ABOUT"))->trigger();
-    frmAbout *form = about();
+    openPracticeWindow()->menuAction(QStringLiteral("ABOUT"))->trigger();
+    AboutWindow *form = about();
     QVERIFY(form && form->isVisible());
     QCOMPARE(form->windowTitle(), QStringLiteral("关于……"));
     QCOMPARE(form->size(), QSize(382, 237));
@@ -180,7 +180,7 @@ void TestGuideAbout::aboutShowsItsPictureAndTexts()
     QCOMPARE(shot.pixelColor(100, 168), QColor(128, 128, 128));
     QCOMPARE(shot.pixelColor(100, 169), QColor(Qt::white));
 
-    QPushButton *ok = form->cmdOK();
+    QPushButton *ok = form->closeButton();
     QCOMPARE(ok->objectName(), QStringLiteral("cmdOK"));
     QCOMPARE(ok->text(), QStringLiteral("退    出"));
     QVERIFY(ok->isDefault());
@@ -192,7 +192,7 @@ void TestGuideAbout::aboutShowsItsPictureAndTexts()
 void TestGuideAbout::aboutClosesOnBackgroundEnterAndEscOnly()
 {
     TempBank bank(sampleRows(3));
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     QAction *open = form1->menuAction(QStringLiteral("ABOUT"));
 
     // Labels and the picture keep their clicks; the window stays.
@@ -219,7 +219,7 @@ void TestGuideAbout::aboutClosesOnBackgroundEnterAndEscOnly()
     // Enter and Esc, whether the button has the focus or the window itself.
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
         open->trigger();
-        QTest::keyClick(about()->cmdOK(), key);
+        QTest::keyClick(about()->closeButton(), key);
         QVERIFY(!about());
         open->trigger();
         QTest::keyClick(about(), key);
@@ -231,22 +231,22 @@ void TestGuideAbout::aboutClosesOnBackgroundEnterAndEscOnly()
 void TestGuideAbout::guideAboutAndMarkingOpenTogether()
 {
     TempBank bank(sampleRows(3));
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     form1->button(QStringLiteral("Command6"))->click();
     form1->button(QStringLiteral("Command9"))->click();
     form1->menuAction(QStringLiteral("ABOUT"))->trigger();
     for (const QString &name : {QStringLiteral("Form1"), QStringLiteral("Form2"), QStringLiteral("Form6"),
                                 QStringLiteral("frmAbout")}) {
-        FormBase *form = WindowRegistry::instance().find(name);
+        ProgramWindow *form = WindowRegistry::instance().find(name);
         QVERIFY2(form && form->isVisible(), qPrintable(name));
         QVERIFY2(!form->isModal(), qPrintable(name));
     }
     QVERIFY(!QApplication::activeModalWidget());
-    // Form1 goes on working beside them.
+    // PracticeWindow goes on working beside them.
     form1->button(QStringLiteral("Command4"))->click();
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第2题 共3题"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第2题 共3题"));
     // Closing one leaves the others.
-    about()->cmdOK()->click();
+    about()->closeButton()->click();
     QVERIFY(guide());
     QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form2")));
 }
@@ -254,7 +254,7 @@ void TestGuideAbout::guideAboutAndMarkingOpenTogether()
 void TestGuideAbout::everyControlIsNamedForScreenReaders()
 {
     TempBank bank(sampleRows(3));
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     form1->button(QStringLiteral("Command9"))->click();
     form1->menuAction(QStringLiteral("ABOUT"))->trigger();
     for (QWidget *window : {static_cast<QWidget *>(guide()), static_cast<QWidget *>(about())}) {
@@ -266,7 +266,7 @@ void TestGuideAbout::everyControlIsNamedForScreenReaders()
             QVERIFY2(!iface->text(QAccessible::Name).isEmpty(), qPrintable(w->objectName()));
         }
     }
-    QCOMPARE(QAccessible::queryAccessibleInterface(about()->cmdOK())->text(QAccessible::Name),
+    QCOMPARE(QAccessible::queryAccessibleInterface(about()->closeButton())->text(QAccessible::Name),
              QStringLiteral("退    出"));
 }
 

@@ -1,4 +1,4 @@
-#include "formbase.h"
+#include "programwindow.h"
 #include "messagebox.h"
 #include "windowregistry.h"
 
@@ -7,22 +7,22 @@
 namespace {
 
 // A window that counts its handlers.
-class CountingForm : public FormBase
+class CountingForm : public ProgramWindow
 {
 public:
-    explicit CountingForm(const QString &name) : FormBase(name) {}
-    void Form_Load() override { ++loads; }
-    void Form_Unload() override
+    explicit CountingForm(const QString &name) : ProgramWindow(name) {}
+    void onLoad() override { ++loads; }
+    void onUnload() override
     {
         ++unloads;
-        if (onUnload)
-            onUnload();
+        if (duringUnload)
+            duringUnload();
     }
-    void Form_Activate() override { ++activations; }
+    void onActivate() override { ++activations; }
     int loads = 0;
     int unloads = 0;
     int activations = 0;
-    std::function<void()> onUnload;
+    std::function<void()> duringUnload;
 };
 
 } // namespace
@@ -49,8 +49,8 @@ void TestRegistry::initTestCase()
 {
     MessageBox::setTestMode(true);
     for (const QString &name : {QStringLiteral("Main"), QStringLiteral("Other"), QStringLiteral("Third")})
-        reg().registerForm(name, [name] { return new CountingForm(name); });
-    reg().setMainForm(QStringLiteral("Main"));
+        reg().registerWindow(name, [name] { return new CountingForm(name); });
+    reg().setMainWindow(QStringLiteral("Main"));
 }
 
 void TestRegistry::init()
@@ -87,7 +87,7 @@ void TestRegistry::unloadRunsTheHandlerAndDestroysLater()
     reg().show(QStringLiteral("Main"));
     QPointer<CountingForm> form = static_cast<CountingForm *>(reg().show(QStringLiteral("Other")));
     bool stillAliveInsideHandler = false;
-    form->onUnload = [&] { stillAliveInsideHandler = !form.isNull(); };
+    form->duringUnload = [&] { stillAliveInsideHandler = !form.isNull(); };
     reg().unload(QStringLiteral("Other"));
     QVERIFY(stillAliveInsideHandler);
     QVERIFY(!reg().isLoaded(QStringLiteral("Other")));

@@ -1,5 +1,5 @@
-#include "forms.h"
-#include "formbase.h"
+#include "allwindows.h"
+#include "programwindow.h"
 #include "startuptiming.h"
 #include "windowregistry.h"
 
@@ -21,10 +21,10 @@ int main(int argc, char *argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
-    registerAllForms();
+    registerAllWindows();
     WindowRegistry &registry = WindowRegistry::instance();
 
-    // A log-off or shutdown ends the program through Form1's unload as well,
+    // A log-off or shutdown ends the program through PracticeWindow's unload as well,
     // so the marks are reset; it asks nothing.
     const auto endSession = [&registry] { registry.unload(QStringLiteral("Form1")); };
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, endSession);

@@ -1,6 +1,6 @@
 #include "windowregistry.h"
 
-#include "formbase.h"
+#include "programwindow.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -11,29 +11,29 @@ WindowRegistry &WindowRegistry::instance()
     return registry;
 }
 
-void WindowRegistry::registerForm(const QString &name, Factory factory)
+void WindowRegistry::registerWindow(const QString &name, Factory factory)
 {
     m_factories.insert(name, std::move(factory));
 }
 
-FormBase *WindowRegistry::load(const QString &name)
+ProgramWindow *WindowRegistry::load(const QString &name)
 {
-    if (FormBase *existing = find(name))
+    if (ProgramWindow *existing = find(name))
         return existing;
     const auto factory = m_factories.constFind(name);
     if (factory == m_factories.cend())
         return nullptr;
-    FormBase *form = (*factory)();
+    ProgramWindow *form = (*factory)();
     form->setObjectName(name);
     m_loaded.insert(name, form);
     m_ended = false;
-    form->Form_Load();
+    form->onLoad();
     return form;
 }
 
-FormBase *WindowRegistry::show(const QString &name)
+ProgramWindow *WindowRegistry::show(const QString &name)
 {
-    FormBase *form = load(name);
+    ProgramWindow *form = load(name);
     if (!form)
         return nullptr;
     form->show();
@@ -44,7 +44,7 @@ FormBase *WindowRegistry::show(const QString &name)
 
 void WindowRegistry::hide(const QString &name)
 {
-    if (FormBase *form = find(name)) {
+    if (ProgramWindow *form = find(name)) {
         form->hide();
         afterUnloadOrHide();
     }
@@ -52,11 +52,11 @@ void WindowRegistry::hide(const QString &name)
 
 void WindowRegistry::unload(const QString &name)
 {
-    FormBase *form = find(name);
+    ProgramWindow *form = find(name);
     if (!form || m_unloading.contains(name))
         return;
     m_unloading << name;
-    form->Form_Unload();
+    form->onUnload();
     m_unloading.removeOne(name);
     m_loaded.remove(name);
     form->hide();
@@ -69,7 +69,7 @@ bool WindowRegistry::isLoaded(const QString &name) const
     return find(name) != nullptr;
 }
 
-FormBase *WindowRegistry::find(const QString &name) const
+ProgramWindow *WindowRegistry::find(const QString &name) const
 {
     const auto it = m_loaded.constFind(name);
     return it == m_loaded.cend() ? nullptr : it->data();
@@ -90,7 +90,7 @@ void WindowRegistry::setOnEmpty(std::function<void()> onEmpty)
     m_onEmpty = std::move(onEmpty);
 }
 
-bool WindowRegistry::noteActivated(FormBase *form)
+bool WindowRegistry::noteActivated(ProgramWindow *form)
 {
     const bool fromElsewhere = m_lastActive != form;
     m_lastActive = form;
@@ -101,7 +101,7 @@ void WindowRegistry::afterUnloadOrHide()
 {
     if (m_ended)
         return;
-    if (!m_mainForm.isEmpty() && !isLoaded(m_mainForm) && !loadedNames().isEmpty()) {
+    if (!m_mainWindow.isEmpty() && !isLoaded(m_mainWindow) && !loadedNames().isEmpty()) {
         bool anyVisible = false;
         for (const QString &name : loadedNames())
             anyVisible = anyVisible || find(name)->isVisible();
@@ -125,7 +125,7 @@ void WindowRegistry::reset()
 {
     const auto onEmpty = std::move(m_onEmpty);
     m_onEmpty = [] {};
-    // Unloading one window may show another (Form1 shows its farewell).
+    // Unloading one window may show another (PracticeWindow shows its farewell).
     while (!loadedNames().isEmpty()) {
         for (const QString &name : loadedNames())
             unload(name);

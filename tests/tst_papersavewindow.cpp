@@ -1,10 +1,10 @@
 #include "faultsupport.h"
 #include "folderlist.h"
-#include "form1.h"
-#include "form3.h"
+#include "practicewindow.h"
+#include "compositionwindow.h"
 #include "messagebox.h"
 #include "paper.h"
-#include "savewindow.h"
+#include "papersavewindow.h"
 #include "testsupport.h"
 #include "windowregistry.h"
 
@@ -61,35 +61,35 @@ QStringList listed(QListWidget *list)
 
 // Opens the practice window, then the composition window with a three
 // question paper (questions 1, 3 and 2) and a manual paper of question 1.
-Form3 *composeAPaper()
+CompositionWindow *composeAPaper()
 {
     setUpGuiTesting();
     resetProgramEnded();
     registry().show(QStringLiteral("Form1"));
-    registry().findForm<Form1>(QStringLiteral("Form1"))->button(QStringLiteral("Command7"))->click();
-    Form3 *form3 = registry().findForm<Form3>(QStringLiteral("Form3"));
+    registry().findWindow<PracticeWindow>(QStringLiteral("Form1"))->button(QStringLiteral("Command7"))->click();
+    CompositionWindow *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
     form3->setUniformSourceFactory([] {
         auto next = std::make_shared<int>(0);
         return RandomDraw::UniformSource([next] { return QList<double>{0.0, 0.5, 0.25}.at((*next)++ % 3); });
     });
-    form3->Text1()->setText(QStringLiteral("3"));
+    form3->countBox()->setText(QStringLiteral("3"));
     click(form3, QStringLiteral("Command20"));
     click(form3, QStringLiteral("Command7"));
     MessageBox::clearShown();
     return form3;
 }
 
-SaveWindow *openSaveWindow(Form3 *form3, const QString &button)
+PaperSaveWindow *openSaveWindow(CompositionWindow *form3, const QString &button)
 {
     click(form3, button);
-    return registry().findForm<SaveWindow>(button == QLatin1String("Command2") ? QStringLiteral("Form4")
+    return registry().findWindow<PaperSaveWindow>(button == QLatin1String("Command2") ? QStringLiteral("Form4")
                                                                                : QStringLiteral("Form5"));
 }
 
 // Opens a folder of the folder list with a double-click.
-void openFolder(SaveWindow *window, const QString &name)
+void openFolder(PaperSaveWindow *window, const QString &name)
 {
-    FolderList *dir1 = window->Dir1();
+    FolderList *dir1 = window->folderList();
     const QList<QTreeWidgetItem *> items = dir1->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
     QVERIFY2(items.size() == 1, qPrintable(name));
     dir1->scrollToItem(items.first());
@@ -152,63 +152,63 @@ void TestSaveWindow::opensOnTheWorkingFolder()
     QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("old paper.txt")), "x"));
     QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("notes.doc")), "x"));
     QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("papers.txt"))); // a folder, not a file
-    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
     QVERIFY(form4 && form4->isVisible());
     QCOMPARE(form4->windowTitle(), kTitle);
     QCOMPARE(form4->size(), QSize(354, 292));
     QVERIFY(!(form4->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
-    QCOMPARE(form4->Command1()->text(), QStringLiteral("保    存"));
-    QCOMPARE(form4->Command3()->text(), QStringLiteral("取    消"));
-    QCOMPARE(form4->Text3()->text(), QStringLiteral(".txt"));
-    QVERIFY(form4->Text4()->text().isEmpty());
+    QCOMPARE(form4->saveButton()->text(), QStringLiteral("保    存"));
+    QCOMPARE(form4->cancelButton()->text(), QStringLiteral("取    消"));
+    QCOMPARE(form4->extensionBox()->text(), QStringLiteral(".txt"));
+    QVERIFY(form4->nameBox()->text().isEmpty());
 
-    QCOMPARE(form4->Dir1()->path(), QDir(bank.dir()).canonicalPath());
-    QCOMPARE(listed(form4->File1()), (QStringList{QStringLiteral("mulu.txt"), QStringLiteral("old paper.txt")}));
+    QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
+    QCOMPARE(listed(form4->fileList()), (QStringList{QStringLiteral("mulu.txt"), QStringLiteral("old paper.txt")}));
     // The drive list holds the mounted file systems, the root first, and
     // shows the one of the working folder.
-    QVERIFY(form4->Drive1()->count() >= 1);
-    QCOMPARE(form4->Drive1()->itemText(0), QStringLiteral("/"));
-    QVERIFY(bank.dir().startsWith(form4->Drive1()->currentText()));
+    QVERIFY(form4->driveList()->count() >= 1);
+    QCOMPARE(form4->driveList()->itemText(0), QStringLiteral("/"));
+    QVERIFY(bank.dir().startsWith(form4->driveList()->currentText()));
 
     // Form4 has the tooltips and starts on "保    存".
-    QCOMPARE(form4->Command1()->toolTip(), QStringLiteral("保存"));
-    QCOMPARE(form4->Command3()->toolTip(), QStringLiteral("返回"));
-    QCOMPARE(form4->Text4()->toolTip(), QStringLiteral("输入文件名"));
-    QCOMPARE(form4->Drive1()->toolTip(), QStringLiteral("选择驱动器"));
-    QCOMPARE(form4->Dir1()->toolTip(), QStringLiteral("选择文件夹"));
-    QCOMPARE(form4->File1()->toolTip(), QStringLiteral("已有文件"));
-    QCOMPARE(form4->focusWidget(), form4->Command1());
+    QCOMPARE(form4->saveButton()->toolTip(), QStringLiteral("保存"));
+    QCOMPARE(form4->cancelButton()->toolTip(), QStringLiteral("返回"));
+    QCOMPARE(form4->nameBox()->toolTip(), QStringLiteral("输入文件名"));
+    QCOMPARE(form4->driveList()->toolTip(), QStringLiteral("选择驱动器"));
+    QCOMPARE(form4->folderList()->toolTip(), QStringLiteral("选择文件夹"));
+    QCOMPARE(form4->fileList()->toolTip(), QStringLiteral("已有文件"));
+    QCOMPARE(form4->focusWidget(), form4->saveButton());
 
     // Clicking a listed file changes nothing.
-    QTest::mouseClick(form4->File1()->viewport(), Qt::LeftButton, {},
-                      form4->File1()->visualItemRect(form4->File1()->item(1)).center());
-    QVERIFY(form4->Text4()->text().isEmpty());
-    QCOMPARE(form4->Dir1()->path(), QDir(bank.dir()).canonicalPath());
+    QTest::mouseClick(form4->fileList()->viewport(), Qt::LeftButton, {},
+                      form4->fileList()->visualItemRect(form4->fileList()->item(1)).center());
+    QVERIFY(form4->nameBox()->text().isEmpty());
+    QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
 void TestSaveWindow::theTwoWindowsDifferAndKeepTheirOwnState()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    Form3 *form3 = composeAPaper();
-    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    SaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
+    CompositionWindow *form3 = composeAPaper();
+    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    PaperSaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
     QVERIFY(form4 != form5 && form4->isVisible() && form5->isVisible());
     QCOMPARE(form5->windowTitle(), kTitle);
-    QCOMPARE(form5->focusWidget(), form5->Command3());
-    for (QWidget *w : {static_cast<QWidget *>(form5->Command1()), static_cast<QWidget *>(form5->Command3()),
-                       static_cast<QWidget *>(form5->Text4()), static_cast<QWidget *>(form5->Drive1()),
-                       static_cast<QWidget *>(form5->Dir1()), static_cast<QWidget *>(form5->File1())})
+    QCOMPARE(form5->focusWidget(), form5->cancelButton());
+    for (QWidget *w : {static_cast<QWidget *>(form5->saveButton()), static_cast<QWidget *>(form5->cancelButton()),
+                       static_cast<QWidget *>(form5->nameBox()), static_cast<QWidget *>(form5->driveList()),
+                       static_cast<QWidget *>(form5->folderList()), static_cast<QWidget *>(form5->fileList())})
         QVERIFY2(w->toolTip().isEmpty(), qPrintable(w->objectName()));
 
-    form4->Text4()->setText(QStringLiteral("smart"));
-    form5->Text4()->setText(QStringLiteral("manual"));
+    form4->nameBox()->setText(QStringLiteral("smart"));
+    form5->nameBox()->setText(QStringLiteral("manual"));
     click(form5, QStringLiteral("Command1"));
     QVERIFY(!form5->isVisible() && form4->isVisible());
-    QCOMPARE(form4->Text4()->text(), QStringLiteral("smart"));
+    QCOMPARE(form4->nameBox()->text(), QStringLiteral("smart"));
     // Form5 wrote the manual paper, question 1 added once.
     QCOMPARE(bytesOf(QDir(bank.dir()).filePath(QStringLiteral("manual.txt"))),
-             Paper::fileBytes(form3->Text10()->toPlainText(), form3->Text11()->toPlainText()));
+             Paper::fileBytes(form3->manualPaperBox()->toPlainText(), form3->manualAnswerBox()->toPlainText()));
     QVERIFY(bytesOf(QDir(bank.dir()).filePath(QStringLiteral("manual.txt"))).contains("1.A;  \r\n"));
     QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("smart.txt"))));
 }
@@ -216,14 +216,14 @@ void TestSaveWindow::theTwoWindowsDifferAndKeepTheirOwnState()
 void TestSaveWindow::anEmptyNameIsRefused()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
     const QStringList before = QDir(bank.dir()).entryList(QDir::Files);
     click(form4, QStringLiteral("Command1"));
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::last().text, QStringLiteral("请输入文件名！"));
     QCOMPARE(MessageBox::last().title, kTitle);
     QCOMPARE(MessageBox::last().buttons, MessageBox::OkOnly);
-    QCOMPARE(form4->focusWidget(), form4->Text4());
+    QCOMPARE(form4->focusWidget(), form4->nameBox());
     QVERIFY(form4->isVisible());
     QCOMPARE(QDir(bank.dir()).entryList(QDir::Files), before);
 }
@@ -231,8 +231,8 @@ void TestSaveWindow::anEmptyNameIsRefused()
 void TestSaveWindow::answerNoWritesNothing()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    form4->Text4()->setText(QStringLiteral("abc"));
+    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    form4->nameBox()->setText(QStringLiteral("abc"));
     MessageBox::queueAnswer(MessageBox::No);
     click(form4, QStringLiteral("Command1"));
     QCOMPARE(MessageBox::last().text, QStringLiteral("真的要保存试卷和答案吗？"));
@@ -240,18 +240,18 @@ void TestSaveWindow::answerNoWritesNothing()
     QCOMPARE(MessageBox::last().buttons, MessageBox::YesNo);
     QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
     QVERIFY(form4->isVisible());
-    QCOMPARE(form4->Text4()->text(), QStringLiteral("abc"));
+    QCOMPARE(form4->nameBox()->text(), QStringLiteral("abc"));
 }
 
 void TestSaveWindow::savesThePaperAndHides()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    Form3 *form3 = composeAPaper();
-    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    CompositionWindow *form3 = composeAPaper();
+    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
     const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
-    form4->Text4()->setText(QStringLiteral("abc"));
+    form4->nameBox()->setText(QStringLiteral("abc"));
     // An edit of the answers made while the save window is open is saved.
-    form3->Text4()->setPlainText(form3->Text4()->toPlainText() + QStringLiteral("\n(edited)"));
+    form3->paperAnswerBox()->setPlainText(form3->paperAnswerBox()->toPlainText() + QStringLiteral("\n(edited)"));
     click(form4, QStringLiteral("Command1"));
     QCOMPARE(MessageBox::shown().size(), 1); // the confirmation only
 
@@ -261,7 +261,7 @@ void TestSaveWindow::savesThePaperAndHides()
                                 + QByteArray::fromHex("B4F0B0B8B2BFB7D6A3BA")
                                 + "\r\n1.A;  2.C;  3.D;  \r\n(edited)\r\n";
     QCOMPARE(bytesOf(file), expected);
-    QCOMPARE(form4->Text1()->text(), QDir(bank.dir()).canonicalPath() + QStringLiteral("/abc.txt"));
+    QCOMPARE(form4->pathBox()->text(), QDir(bank.dir()).canonicalPath() + QStringLiteral("/abc.txt"));
 
     // Hidden, still loaded; the next opening shows it as it was, file list included.
     QVERIFY(!form4->isVisible());
@@ -269,30 +269,30 @@ void TestSaveWindow::savesThePaperAndHides()
     QVERIFY(form3->isVisible());
     QCOMPARE(openSaveWindow(form3, QStringLiteral("Command2")), form4);
     QVERIFY(form4->isVisible());
-    QCOMPARE(form4->Text4()->text(), QStringLiteral("abc"));
-    QVERIFY(!listed(form4->File1()).contains(QStringLiteral("abc.txt")));
+    QCOMPARE(form4->nameBox()->text(), QStringLiteral("abc"));
+    QVERIFY(!listed(form4->fileList()).contains(QStringLiteral("abc.txt")));
 }
 
 void TestSaveWindow::replacesAnExistingFileAfterOneConfirmation()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    Form3 *form3 = composeAPaper();
+    CompositionWindow *form3 = composeAPaper();
     const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
     QVERIFY(writeBytes(file, QByteArray(20000, 'o')));
-    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    form4->Text4()->setText(QStringLiteral("abc"));
+    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    form4->nameBox()->setText(QStringLiteral("abc"));
     click(form4, QStringLiteral("Command1"));
     QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(bytesOf(file), Paper::fileBytes(form3->Text3()->toPlainText(), form3->Text4()->toPlainText()));
+    QCOMPARE(bytesOf(file), Paper::fileBytes(form3->paperBox()->toPlainText(), form3->paperAnswerBox()->toPlainText()));
 }
 
 void TestSaveWindow::namesAreTakenAsTyped()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    Form3 *form3 = composeAPaper();
-    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    CompositionWindow *form3 = composeAPaper();
+    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
     for (const QString &name : {QStringLiteral("   "), QStringLiteral("abc.txt"), QStringLiteral(" 第一卷 ")}) {
-        form4->Text4()->setText(name);
+        form4->nameBox()->setText(name);
         click(form4, QStringLiteral("Command1"));
         QVERIFY2(QFile::exists(QDir(bank.dir()).filePath(name + QStringLiteral(".txt"))), qPrintable(name));
         openSaveWindow(form3, QStringLiteral("Command2"));
@@ -304,11 +304,11 @@ void TestSaveWindow::namesAreTakenAsTyped()
 void TestSaveWindow::enterInTheNameBoxMovesToSave()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    form4->Text4()->setFocus();
-    QTest::keyClicks(form4->Text4(), QStringLiteral("abc"));
-    QTest::keyClick(form4->Text4(), Qt::Key_Return);
-    QCOMPARE(form4->focusWidget(), form4->Command1());
+    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    form4->nameBox()->setFocus();
+    QTest::keyClicks(form4->nameBox(), QStringLiteral("abc"));
+    QTest::keyClick(form4->nameBox(), Qt::Key_Return);
+    QCOMPARE(form4->focusWidget(), form4->saveButton());
     QVERIFY(MessageBox::shown().isEmpty());
     QVERIFY(form4->isVisible());
 
@@ -323,32 +323,32 @@ void TestSaveWindow::foldersAndDrives()
     TempBank bank(sampleRows(12), kCatalogue);
     QDir(bank.dir()).mkpath(QStringLiteral("papers/old"));
     QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("papers/x.txt")), "x"));
-    Form3 *form3 = composeAPaper();
-    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    CompositionWindow *form3 = composeAPaper();
+    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
 
     openFolder(form4, QStringLiteral("papers"));
     const QString papers = QDir(bank.dir()).canonicalPath() + QStringLiteral("/papers");
-    QCOMPARE(form4->Dir1()->path(), papers);
-    QCOMPARE(listed(form4->File1()), QStringList{QStringLiteral("x.txt")});
-    form4->Text4()->setText(QStringLiteral("abc"));
+    QCOMPARE(form4->folderList()->path(), papers);
+    QCOMPARE(listed(form4->fileList()), QStringList{QStringLiteral("x.txt")});
+    form4->nameBox()->setText(QStringLiteral("abc"));
     click(form4, QStringLiteral("Command1"));
     QVERIFY(QFile::exists(papers + QStringLiteral("/abc.txt")));
-    QCOMPARE(form4->Text1()->text(), papers + QStringLiteral("/abc.txt"));
+    QCOMPARE(form4->pathBox()->text(), papers + QStringLiteral("/abc.txt"));
 
     // Opened again, it is still in that folder; up through the parent in the list.
     openSaveWindow(form3, QStringLiteral("Command2"));
-    QCOMPARE(form4->Dir1()->path(), papers);
+    QCOMPARE(form4->folderList()->path(), papers);
     openFolder(form4, QDir(bank.dir()).dirName());
-    QCOMPARE(form4->Dir1()->path(), QDir(bank.dir()).canonicalPath());
-    QVERIFY(listed(form4->File1()).contains(QStringLiteral("mulu.txt")));
+    QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
+    QVERIFY(listed(form4->fileList()).contains(QStringLiteral("mulu.txt")));
 
     // Choosing the root file system opens its root folder.
-    form4->Drive1()->setCurrentIndex(0);
-    emit form4->Drive1()->activated(0);
-    QCOMPARE(form4->Dir1()->path(), QStringLiteral("/"));
+    form4->driveList()->setCurrentIndex(0);
+    emit form4->driveList()->activated(0);
+    QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
     // A folder that cannot be opened leaves the list where it was.
-    QVERIFY(!form4->Dir1()->setPath(QDir(bank.dir()).filePath(QStringLiteral("missing"))));
-    QCOMPARE(form4->Dir1()->path(), QStringLiteral("/"));
+    QVERIFY(!form4->folderList()->setPath(QDir(bank.dir()).filePath(QStringLiteral("missing"))));
+    QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
 }
 
 void TestSaveWindow::anUnwritableFolderIsReported()
@@ -358,16 +358,16 @@ void TestSaveWindow::anUnwritableFolderIsReported()
     QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("locked")));
     const QString oldFile = locked + QStringLiteral("/abc.txt");
     QVERIFY(writeBytes(oldFile, "old paper"));
-    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
     openFolder(form4, QStringLiteral("locked"));
-    QCOMPARE(form4->Dir1()->path(), QDir(locked).canonicalPath());
+    QCOMPARE(form4->folderList()->path(), QDir(locked).canonicalPath());
 
     // Everyone may read and open the folder; no one may write in it.
     const QFile::Permissions readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
                                         | QFile::ReadOther | QFile::ExeOther;
     QVERIFY(QFile::setPermissions(bank.dir(), readable | QFile::WriteOwner));
     QVERIFY(QFile::setPermissions(locked, readable));
-    form4->Text4()->setText(QStringLiteral("abc"));
+    form4->nameBox()->setText(QStringLiteral("abc"));
     {
         OrdinaryFileAccess ordinary;
         QVERIFY2(ordinary.active(), "the file-system user cannot be switched: permissions would not apply");
@@ -377,8 +377,8 @@ void TestSaveWindow::anUnwritableFolderIsReported()
     QCOMPARE(MessageBox::shown().size(), 2);
     const MessageBox::Shown failure = MessageBox::last();
     QCOMPARE(failure.title, kTitle);
-    QVERIFY2(failure.text.contains(form4->Dir1()->path() + QStringLiteral("/abc.txt")), qPrintable(failure.text));
-    QVERIFY2(failure.text.size() > form4->Text1()->text().size() + 10, qPrintable(failure.text)); // with a reason
+    QVERIFY2(failure.text.contains(form4->folderList()->path() + QStringLiteral("/abc.txt")), qPrintable(failure.text));
+    QVERIFY2(failure.text.size() > form4->pathBox()->text().size() + 10, qPrintable(failure.text)); // with a reason
     QVERIFY(form4->isVisible());
     QCOMPARE(bytesOf(oldFile), QByteArray("old paper"));
     QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("abc.txt")});
@@ -413,16 +413,16 @@ void TestSaveWindow::aFullDeviceKeepsTheOldFile()
     } else {
         qInfo("no file system can be mounted here (%s): a failing write instead", qPrintable(device.why()));
     }
-    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
     openFolder(form4, QStringLiteral("stick"));
-    form4->Text4()->setText(QStringLiteral("abc"));
+    form4->nameBox()->setText(QStringLiteral("abc"));
     if (!device.mounted())
         limit.emplace(64);
     click(form4, QStringLiteral("Command1"));
     limit.reset();
 
     QCOMPARE(MessageBox::shown().size(), 2);
-    QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“") + form4->Text1()->text() + QStringLiteral("”：")),
+    QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“") + form4->pathBox()->text() + QStringLiteral("”：")),
              qPrintable(MessageBox::last().text));
     QVERIFY(form4->isVisible());
     QCOMPARE(bytesOf(oldFile), oldPaper);
@@ -434,25 +434,25 @@ void TestSaveWindow::aFullDeviceKeepsTheOldFile()
     click(form4, QStringLiteral("Command1"));
     QCOMPARE(MessageBox::shown().size(), 1);
     QVERIFY(!form4->isVisible());
-    Form3 *form3 = registry().findForm<Form3>(QStringLiteral("Form3"));
-    QCOMPARE(bytesOf(oldFile), Paper::fileBytes(form3->Text3()->toPlainText(), form3->Text4()->toPlainText()));
+    CompositionWindow *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
+    QCOMPARE(bytesOf(oldFile), Paper::fileBytes(form3->paperBox()->toPlainText(), form3->paperAnswerBox()->toPlainText()));
 }
 
 void TestSaveWindow::namesTheFileSystemRefusesAreTold()
 {
     TempBank bank(sampleRows(12), kCatalogue);
     QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("papers")));
-    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
     const QStringList before = QDir(bank.dir()).entryList(QDir::Files | QDir::Hidden);
     const QString tooLong(252, QLatin1Char('a')); // 256 bytes with ".txt"
     for (const QString &name : {QStringLiteral("papers/abc"), QStringLiteral("../abc"), tooLong}) {
         MessageBox::clearShown();
-        form4->Text4()->setText(name);
+        form4->nameBox()->setText(name);
         click(form4, QStringLiteral("Command1"));
         QCOMPARE(MessageBox::shown().size(), 2);
         QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“")), qPrintable(MessageBox::last().text));
         QVERIFY(form4->isVisible());
-        QCOMPARE(form4->Text4()->text(), name); // kept for the user to correct
+        QCOMPARE(form4->nameBox()->text(), name); // kept for the user to correct
     }
     // Nothing was written, neither here nor in the folder the "/" names.
     QCOMPARE(QDir(bank.dir()).entryList(QDir::Files | QDir::Hidden), before);
@@ -461,7 +461,7 @@ void TestSaveWindow::namesTheFileSystemRefusesAreTold()
     QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("../abc.txt"))));
 
     // The longest name that fits is taken.
-    form4->Text4()->setText(tooLong.left(251));
+    form4->nameBox()->setText(tooLong.left(251));
     click(form4, QStringLiteral("Command1"));
     QVERIFY(!form4->isVisible());
     QVERIFY(QFile::exists(QDir(bank.dir()).filePath(tooLong.left(251) + QStringLiteral(".txt"))));
@@ -472,8 +472,8 @@ void TestSaveWindow::aFailedWriteKeepsTheOldFile()
     TempBank bank(sampleRows(12), kCatalogue);
     const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
     QVERIFY(writeBytes(file, "old paper"));
-    SaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    form4->Text4()->setText(QStringLiteral("abc"));
+    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
+    form4->nameBox()->setText(QStringLiteral("abc"));
     {
         // The paper is far larger than the limit: the write fails half-way.
         FileSizeLimit limit(64);
@@ -481,7 +481,7 @@ void TestSaveWindow::aFailedWriteKeepsTheOldFile()
         click(form4, QStringLiteral("Command1"));
     }
     QCOMPARE(MessageBox::shown().size(), 2);
-    QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“") + form4->Text1()->text()));
+    QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“") + form4->pathBox()->text()));
     QVERIFY(form4->isVisible());
     QCOMPARE(bytesOf(file), QByteArray("old paper"));
 }
@@ -489,13 +489,13 @@ void TestSaveWindow::aFailedWriteKeepsTheOldFile()
 void TestSaveWindow::savingAfterTheCompositionWindowClosed()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    Form3 *form3 = composeAPaper();
-    SaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
+    CompositionWindow *form3 = composeAPaper();
+    PaperSaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
     click(form3, QStringLiteral("Command9"));
     QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
     QVERIFY(form5->isVisible());
 
-    form5->Text4()->setText(QStringLiteral("abc"));
+    form5->nameBox()->setText(QStringLiteral("abc"));
     click(form5, QStringLiteral("Command1"));
     QCOMPARE(MessageBox::shown().size(), 1); // no confirmation for a paper that is gone
     QCOMPARE(MessageBox::last().title, kTitle);
@@ -512,9 +512,9 @@ void TestSaveWindow::savingAfterTheCompositionWindowClosed()
 void TestSaveWindow::cancelUnloadsAndReturns()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    Form3 *form3 = composeAPaper();
-    SaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    form4->Text4()->setText(QStringLiteral("abc"));
+    CompositionWindow *form3 = composeAPaper();
+    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
+    form4->nameBox()->setText(QStringLiteral("abc"));
     click(form4, QStringLiteral("Command3"));
     QVERIFY(!registry().isLoaded(QStringLiteral("Form4")));
     QVERIFY(form3->isVisible());
@@ -523,16 +523,16 @@ void TestSaveWindow::cancelUnloadsAndReturns()
 
     // The next opening starts afresh.
     form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    QVERIFY(form4->Text4()->text().isEmpty());
-    QCOMPARE(form4->Dir1()->path(), QDir(bank.dir()).canonicalPath());
+    QVERIFY(form4->nameBox()->text().isEmpty());
+    QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
 }
 
 void TestSaveWindow::everyControlIsNamedForScreenReaders()
 {
     TempBank bank(sampleRows(12), kCatalogue);
-    Form3 *form3 = composeAPaper();
+    CompositionWindow *form3 = composeAPaper();
     for (const char *button : {"Command2", "Command8"}) {
-        SaveWindow *window = openSaveWindow(form3, QString::fromLatin1(button));
+        PaperSaveWindow *window = openSaveWindow(form3, QString::fromLatin1(button));
         for (QWidget *w : window->findChildren<QWidget *>()) {
             if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus)
                 continue;
@@ -545,4 +545,4 @@ void TestSaveWindow::everyControlIsNamedForScreenReaders()
 }
 
 QTEST_MAIN(TestSaveWindow)
-#include "tst_savewindow.moc"
+#include "tst_papersavewindow.moc"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formbase.h"
+#include "programwindow.h"
 
 #include <QHash>
 #include <QPointer>
@@ -10,15 +10,15 @@ class QTabWidget;
 
 // The operation guide: four pages of fixed help text on choosing questions,
 // answering and marking, composing papers and correcting the bank.
-class Form6 : public FormBase
+class GuideWindow : public ProgramWindow
 {
     Q_OBJECT
 public:
-    explicit Form6(QWidget *parent = nullptr);
+    explicit GuideWindow(QWidget *parent = nullptr);
 
-    QTabWidget *SSTab1() const { return m_tabs; }
+    QTabWidget *tabs() const { return m_tabs; }
 
-    void Command5_Click();
+    void leave();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,4 +1,4 @@
-#include "frmabout.h"
+#include "aboutwindow.h"
 
 #include "look.h"
 #include "songlabel.h"
@@ -36,8 +36,8 @@ void makeLine(QWidget *parent, const QString &name, const QColor &colour, const 
 
 } // namespace
 
-frmAbout::frmAbout(QWidget *parent)
-    : FormBase(QStringLiteral("frmAbout"), parent)
+AboutWindow::AboutWindow(QWidget *parent)
+    : ProgramWindow(QStringLiteral("frmAbout"), parent)
 {
     setWindowTitle(QStringLiteral("关于……"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -74,65 +74,65 @@ frmAbout::frmAbout(QWidget *parent)
               QStringLiteral("警告: 本软件及其题库受著作权法保护。未经许可，不得复制、修改或传播其全部或部分内容。"),
               255, 2640, 3630, 825);
 
-    m_cmdOK = new QPushButton(QStringLiteral("退    出"), this);
-    m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    m_cmdOK->setDefault(true);
-    Look::place(m_cmdOK, 4125, 2760, 1500, 345);
-    m_cmdOK->setFocus();
-    connect(m_cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    m_closeButton = new QPushButton(QStringLiteral("退    出"), this);
+    m_closeButton->setObjectName(QStringLiteral("cmdOK"));
+    m_closeButton->setDefault(true);
+    Look::place(m_closeButton, 4125, 2760, 1500, 345);
+    m_closeButton->setFocus();
+    connect(m_closeButton, &QPushButton::clicked, this, &AboutWindow::leave);
 
     // A click on a label or on the picture is theirs, not the background's.
     for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
         label->installEventFilter(this);
 }
 
-void frmAbout::cmdOK_Click()
+void AboutWindow::leave()
 {
     WindowRegistry::instance().unload(objectName());
 }
 
-void frmAbout::Form_Click()
+void AboutWindow::onBackgroundClick()
 {
     WindowRegistry::instance().unload(objectName());
 }
 
-void frmAbout::mousePressEvent(QMouseEvent *event)
+void AboutWindow::mousePressEvent(QMouseEvent *event)
 {
     m_backgroundPressed = event->button() == Qt::LeftButton;
-    FormBase::mousePressEvent(event);
+    ProgramWindow::mousePressEvent(event);
 }
 
-void frmAbout::mouseReleaseEvent(QMouseEvent *event)
+void AboutWindow::mouseReleaseEvent(QMouseEvent *event)
 {
     // A click is a press and a release on the background.
     const bool click = m_backgroundPressed && event->button() == Qt::LeftButton
                        && rect().contains(event->position().toPoint());
     m_backgroundPressed = false;
     if (click)
-        Form_Click();
+        onBackgroundClick();
     else
-        FormBase::mouseReleaseEvent(event);
+        ProgramWindow::mouseReleaseEvent(event);
 }
 
-void frmAbout::keyPressEvent(QKeyEvent *event)
+void AboutWindow::keyPressEvent(QKeyEvent *event)
 {
-    // cmdOK is both the default button (Enter) and the cancel button (Esc).
+    // closeButton is both the default button (Enter) and the cancel button (Esc).
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
         if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-            m_cmdOK->click();
+            m_closeButton->click();
             return;
         }
         break;
     default:
         break;
     }
-    FormBase::keyPressEvent(event);
+    ProgramWindow::keyPressEvent(event);
 }
 
-bool frmAbout::eventFilter(QObject *watched, QEvent *event)
+bool AboutWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
@@ -144,10 +144,10 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    return FormBase::eventFilter(watched, event);
+    return ProgramWindow::eventFilter(watched, event);
 }
 
-QPixmap frmAbout::emblem()
+QPixmap AboutWindow::emblem()
 {
     QPixmap pixmap(65, 66);
     pixmap.fill(Qt::transparent);

@@ -1,5 +1,5 @@
-#include "form1.h"
-#include "form3.h"
+#include "practicewindow.h"
+#include "compositionwindow.h"
 #include "messagebox.h"
 #include "questioncursor.h"
 #include "testsupport.h"
@@ -34,11 +34,11 @@ WindowRegistry &registry()
     return WindowRegistry::instance();
 }
 
-Form1 *openForm1()
+PracticeWindow *openPracticeWindow()
 {
     setUpGuiTesting();
     resetProgramEnded();
-    return qobject_cast<Form1 *>(registry().show(QStringLiteral("Form1")));
+    return qobject_cast<PracticeWindow *>(registry().show(QStringLiteral("Form1")));
 }
 
 void click(QWidget *form, const QString &name)
@@ -50,10 +50,10 @@ void click(QWidget *form, const QString &name)
 }
 
 // The practice window's "电脑组卷", as the user opens the composition window.
-Form3 *openForm3(Form1 *form1)
+CompositionWindow *openCompositionWindow(PracticeWindow *form1)
 {
     click(form1, QStringLiteral("Command7"));
-    return registry().findForm<Form3>(QStringLiteral("Form3"));
+    return registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
 }
 
 // Hands out the given numbers in turn.
@@ -91,15 +91,15 @@ void pick(QComboBox *combo, const QString &label)
     emit combo->activated(index);
 }
 
-void compose(Form3 *form3, const QString &count)
+void compose(CompositionWindow *form3, const QString &count)
 {
-    form3->Text1()->setText(count);
+    form3->countBox()->setText(count);
     click(form3, QStringLiteral("Command20"));
 }
 
 } // namespace
 
-class TestForm3 : public QObject
+class TestCompositionWindow : public QObject
 {
     Q_OBJECT
 private slots:
@@ -126,11 +126,11 @@ private slots:
     void everyControlIsNamedForScreenReaders();
 };
 
-void TestForm3::opensFromThePracticeWindow()
+void TestCompositionWindow::opensFromThePracticeWindow()
 {
     TempBank bank(sampleRows(57, kCategories), kCatalogue);
-    Form1 *form1 = openForm1();
-    Form3 *form3 = openForm3(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    CompositionWindow *form3 = openCompositionWindow(form1);
     QVERIFY(form3);
     QVERIFY(form3->isVisible());
     QVERIFY(!form1->isVisible());
@@ -138,7 +138,7 @@ void TestForm3::opensFromThePracticeWindow()
     QVERIFY(!(form3->windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(form3->size(), QSize(624, 294));
 
-    QTabWidget *tabs = form3->SSTab1();
+    QTabWidget *tabs = form3->tabs();
     QCOMPARE(tabs->objectName(), QStringLiteral("SSTab1"));
     QCOMPARE(tabs->count(), 3);
     QCOMPARE(tabs->tabText(0), QStringLiteral("智能组卷"));
@@ -146,19 +146,19 @@ void TestForm3::opensFromThePracticeWindow()
     QCOMPARE(tabs->tabText(2), QStringLiteral("组卷帮助"));
     QCOMPARE(tabs->currentIndex(), 0);
 
-    QVERIFY(form3->Text3()->isReadOnly());
-    QVERIFY(!form3->Text4()->isReadOnly());
-    QCOMPARE(form3->Text8()->text(), QStringLiteral("57"));
-    QCOMPARE(form3->Text2()->text(), QStringLiteral("57"));
-    QVERIFY(!form3->Text2()->isVisible());
+    QVERIFY(form3->paperBox()->isReadOnly());
+    QVERIFY(!form3->paperAnswerBox()->isReadOnly());
+    QCOMPARE(form3->bankSizeShown()->text(), QStringLiteral("57"));
+    QCOMPARE(form3->bankSizeBox()->text(), QStringLiteral("57"));
+    QVERIFY(!form3->bankSizeBox()->isVisible());
 
     // The manual page at load.
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第1题 共57题"));
-    QVERIFY(form3->Text9()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
-    QCOMPARE(form3->Text15()->text(), QStringLiteral("0"));
-    QCOMPARE(form3->Combo1()->count(), 4);
-    QCOMPARE(form3->Combo1()->currentText(), QStringLiteral("甲"));
-    QVERIFY(form3->Text10()->toPlainText().isEmpty() && form3->Text11()->toPlainText().isEmpty());
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共57题"));
+    QVERIFY(form3->browseBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
+    QCOMPARE(form3->manualCountBox()->text(), QStringLiteral("0"));
+    QCOMPARE(form3->browseCategoryList()->count(), 4);
+    QCOMPARE(form3->browseCategoryList()->currentText(), QStringLiteral("甲"));
+    QVERIFY(form3->manualPaperBox()->toPlainText().isEmpty() && form3->manualAnswerBox()->toPlainText().isEmpty());
     QVERIFY(MessageBox::shown().isEmpty());
 
     // The button keeps the page; the menu goes back to the first one.
@@ -174,7 +174,7 @@ void TestForm3::opensFromThePracticeWindow()
     QCOMPARE(tabs->currentIndex(), 0);
 }
 
-void TestForm3::refusedCounts_data()
+void TestCompositionWindow::refusedCounts_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
@@ -192,18 +192,18 @@ void TestForm3::refusedCounts_data()
     QTest::newRow("-2") << QStringLiteral("-2") << belowOne << true;
 }
 
-void TestForm3::refusedCounts()
+void TestCompositionWindow::refusedCounts()
 {
     QFETCH(QString, typed);
     QFETCH(QString, message);
     QFETCH(bool, reselects);
     TempBank bank(sampleRows(57), kCatalogue);
-    Form1 *form1 = openForm1();
-    Form3 *form3 = openForm3(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    CompositionWindow *form3 = openCompositionWindow(form1);
     compose(form3, QStringLiteral("3"));
-    QVERIFY(!form3->Text3()->toPlainText().isEmpty());
+    QVERIFY(!form3->paperBox()->toPlainText().isEmpty());
 
-    form3->Text1()->setText(typed);
+    form3->countBox()->setText(typed);
     form3->button(QStringLiteral("Command20"))->setFocus();
     MessageBox::clearShown();
     click(form3, QStringLiteral("Command20"));
@@ -212,25 +212,25 @@ void TestForm3::refusedCounts()
     QCOMPARE(MessageBox::last().title, QStringLiteral("智能组卷"));
     QCOMPARE(MessageBox::last().buttons, MessageBox::OkOnly);
     // The previous paper is gone, refused or not.
-    QVERIFY(form3->Text3()->toPlainText().isEmpty());
-    QVERIFY(form3->Text4()->toPlainText().isEmpty());
+    QVERIFY(form3->paperBox()->toPlainText().isEmpty());
+    QVERIFY(form3->paperAnswerBox()->toPlainText().isEmpty());
     if (reselects) {
-        QCOMPARE(form3->focusWidget(), form3->Text1());
-        QCOMPARE(form3->Text1()->selectedText(), typed);
+        QCOMPARE(form3->focusWidget(), form3->countBox());
+        QCOMPARE(form3->countBox()->selectedText(), typed);
     } else {
         QCOMPARE(form3->focusWidget(), form3->button(QStringLiteral("Command20")));
-        QVERIFY(!form3->Text1()->hasSelectedText());
+        QVERIFY(!form3->countBox()->hasSelectedText());
     }
 }
 
-void TestForm3::aThreeQuestionPaper()
+void TestCompositionWindow::aThreeQuestionPaper()
 {
     // Answers cycle A, B, C, D: questions 1, 3 and 2 have the answers A, C and B.
     QList<QuestionRecord> rows = sampleRows(12);
     rows[2].question = QStringLiteral("Question 3 中文题干\r\nA. 一\r\nB. 二");
     TempBank bank(rows, kCatalogue);
-    Form1 *form1 = openForm1();
-    Form3 *form3 = openForm3(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    CompositionWindow *form3 = openCompositionWindow(form1);
     // floor(r * 12) + 1: 0.0 -> 1, 0.2 -> 3, 0.01 -> 1 again (drawn anew), 0.1 -> 2
     form3->setUniformSourceFactory(fixedDraws({0.0, 0.2, 0.01, 0.1}));
     compose(form3, QStringLiteral("3"));
@@ -239,45 +239,45 @@ void TestForm3::aThreeQuestionPaper()
     const QString q1 = QStringLiteral("Question 1 ______.\nA. one\nB. two\nC. three\nD. four");
     const QString q2 = QStringLiteral("Question 2 ______.\nA. one\nB. two\nC. three\nD. four");
     const QString q3 = QStringLiteral("Question 3 中文题干\nA. 一\nB. 二");
-    QCOMPARE(form3->Text3()->toPlainText(),
+    QCOMPARE(form3->paperBox()->toPlainText(),
              QStringLiteral("\n1.") + q1 + QStringLiteral("\n2.") + q3 + QStringLiteral("\n3.") + q2);
-    QCOMPARE(form3->Text4()->toPlainText(), QStringLiteral("1.A;  2.C;  3.B;  "));
-    QVERIFY(!form3->Text3()->toPlainText().contains(QLatin1Char('\r')));
+    QCOMPARE(form3->paperAnswerBox()->toPlainText(), QStringLiteral("1.A;  2.C;  3.B;  "));
+    QVERIFY(!form3->paperBox()->toPlainText().contains(QLatin1Char('\r')));
 
     // The practice window's cursor holds the last question fetched; its counter is unchanged.
-    QCOMPARE(form1->Adodc1()->recordCount(), 1);
-    QCOMPARE(form1->Adodc1()->field(BankSchema::Number).toInt(), 2);
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共12题"));
+    QCOMPARE(form1->cursor()->recordCount(), 1);
+    QCOMPARE(form1->cursor()->field(BankSchema::Number).toInt(), 2);
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共12题"));
 
     // Another click: another paper from scratch.
     form3->setUniformSourceFactory(fixedDraws({0.99, 0.5}));
     compose(form3, QStringLiteral("2"));
-    QCOMPARE(bankNumbersIn(form3->Text3()->toPlainText()), (QList<int>{12, 7}));
-    QCOMPARE(form3->Text4()->toPlainText(), QStringLiteral("1.D;  2.C;  "));
+    QCOMPARE(bankNumbersIn(form3->paperBox()->toPlainText()), (QList<int>{12, 7}));
+    QCOMPARE(form3->paperAnswerBox()->toPlainText(), QStringLiteral("1.D;  2.C;  "));
 }
 
-void TestForm3::fractionsRoundHalfToEven()
+void TestCompositionWindow::fractionsRoundHalfToEven()
 {
     TempBank bank(sampleRows(30), kCatalogue);
-    Form1 *form1 = openForm1();
-    Form3 *form3 = openForm3(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    CompositionWindow *form3 = openCompositionWindow(form1);
     compose(form3, QStringLiteral("2.5"));
-    QCOMPARE(bankNumbersIn(form3->Text3()->toPlainText()).size(), 2);
-    QCOMPARE(form3->Text4()->toPlainText().count(QStringLiteral(";  ")), 2);
+    QCOMPARE(bankNumbersIn(form3->paperBox()->toPlainText()).size(), 2);
+    QCOMPARE(form3->paperAnswerBox()->toPlainText().count(QStringLiteral(";  ")), 2);
     compose(form3, QStringLiteral("3.5"));
-    QCOMPARE(bankNumbersIn(form3->Text3()->toPlainText()).size(), 4);
+    QCOMPARE(bankNumbersIn(form3->paperBox()->toPlainText()).size(), 4);
     compose(form3, QStringLiteral(" 1e1 "));
-    QCOMPARE(bankNumbersIn(form3->Text3()->toPlainText()).size(), 10);
+    QCOMPARE(bankNumbersIn(form3->paperBox()->toPlainText()).size(), 10);
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
-void TestForm3::theWholeBankAndTheLimit()
+void TestCompositionWindow::theWholeBankAndTheLimit()
 {
     {
         TempBank bank(sampleRows(57), kCatalogue);
-        Form3 *form3 = openForm3(openForm1());
+        CompositionWindow *form3 = openCompositionWindow(openPracticeWindow());
         compose(form3, QStringLiteral("57"));
-        QList<int> numbers = bankNumbersIn(form3->Text3()->toPlainText());
+        QList<int> numbers = bankNumbersIn(form3->paperBox()->toPlainText());
         std::sort(numbers.begin(), numbers.end());
         QList<int> all(57);
         std::iota(all.begin(), all.end(), 1);
@@ -287,134 +287,134 @@ void TestForm3::theWholeBankAndTheLimit()
     // 200 questions from a large bank: distinct, and quick, since each is
     // fetched by its key.
     TempBank bank(sampleRows(20000), kCatalogue);
-    Form3 *form3 = openForm3(openForm1());
-    QCOMPARE(form3->Text8()->text(), QStringLiteral("20000"));
+    CompositionWindow *form3 = openCompositionWindow(openPracticeWindow());
+    QCOMPARE(form3->bankSizeShown()->text(), QStringLiteral("20000"));
     QElapsedTimer timer;
     timer.start();
     compose(form3, QStringLiteral("200"));
     const qint64 elapsed = timer.elapsed();
     qInfo("200 questions from 20000 composed in %lld ms", elapsed);
     QVERIFY2(elapsed < 3000, "a composition must not read the whole bank for each question");
-    const QList<int> numbers = bankNumbersIn(form3->Text3()->toPlainText());
+    const QList<int> numbers = bankNumbersIn(form3->paperBox()->toPlainText());
     QCOMPARE(numbers.size(), 200);
     QCOMPARE(QSet<int>(numbers.cbegin(), numbers.cend()).size(), 200);
-    QCOMPARE(form3->Text4()->toPlainText().count(QStringLiteral(";  ")), 200);
+    QCOMPARE(form3->paperAnswerBox()->toPlainText().count(QStringLiteral(";  ")), 200);
 }
 
-void TestForm3::aNumberWithoutARowGivesAnEmptyEntry()
+void TestCompositionWindow::aNumberWithoutARowGivesAnEmptyEntry()
 {
     TempBank bank(sampleRows(5), kCatalogue);
     QVERIFY(bank.exec(QStringLiteral("DELETE FROM zk WHERE \"题号\" = 3")));
-    Form3 *form3 = openForm3(openForm1());
-    QCOMPARE(form3->Text8()->text(), QStringLiteral("4"));
+    CompositionWindow *form3 = openCompositionWindow(openPracticeWindow());
+    QCOMPARE(form3->bankSizeShown()->text(), QStringLiteral("4"));
     // floor(r * 4) + 1: 0.6 -> 3 (no such row), 0.0 -> 1
     form3->setUniformSourceFactory(fixedDraws({0.6, 0.0}));
     compose(form3, QStringLiteral("2"));
-    QCOMPARE(form3->Text3()->toPlainText(),
+    QCOMPARE(form3->paperBox()->toPlainText(),
              QStringLiteral("\n1.\n2.Question 1 ______.\nA. one\nB. two\nC. three\nD. four"));
-    QCOMPARE(form3->Text4()->toPlainText(), QStringLiteral("1.;  2.A;  "));
+    QCOMPARE(form3->paperAnswerBox()->toPlainText(), QStringLiteral("1.;  2.A;  "));
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
-void TestForm3::enterInTheCountBoxOnlyMovesTheFocus()
+void TestCompositionWindow::enterInTheCountBoxOnlyMovesTheFocus()
 {
     TempBank bank(sampleRows(10), kCatalogue);
-    Form3 *form3 = openForm3(openForm1());
-    QCOMPARE(form3->focusWidget(), form3->Text1());
-    QTest::keyClicks(form3->Text1(), QStringLiteral("4"));
-    QTest::keyClick(form3->Text1(), Qt::Key_Return);
+    CompositionWindow *form3 = openCompositionWindow(openPracticeWindow());
+    QCOMPARE(form3->focusWidget(), form3->countBox());
+    QTest::keyClicks(form3->countBox(), QStringLiteral("4"));
+    QTest::keyClick(form3->countBox(), Qt::Key_Return);
     QCOMPARE(form3->focusWidget(), form3->button(QStringLiteral("Command20")));
     QVERIFY(MessageBox::shown().isEmpty());
-    QVERIFY(form3->Text3()->toPlainText().isEmpty());
-    QCOMPARE(form3->Text1()->text(), QStringLiteral("4"));
+    QVERIFY(form3->paperBox()->toPlainText().isEmpty());
+    QCOMPARE(form3->countBox()->text(), QStringLiteral("4"));
 
     // A second Enter presses the button that now has the focus.
     QTest::keyClick(form3->focusWidget(), Qt::Key_Return);
-    QCOMPARE(bankNumbersIn(form3->Text3()->toPlainText()).size(), 4);
+    QCOMPARE(bankNumbersIn(form3->paperBox()->toPlainText()).size(), 4);
 }
 
-void TestForm3::bankSizeIsThePracticeSetAtLoad()
+void TestCompositionWindow::bankSizeIsThePracticeSetAtLoad()
 {
     // Six questions, three of them in category 乙 (numbers 2, 4, 6).
     TempBank bank(sampleRows(6, kCategories), kCatalogue);
-    Form1 *form1 = openForm1();
-    form1->Combo1_Click(form1->Combo1()->findText(QStringLiteral("乙")));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共3题"));
-    Form3 *form3 = openForm3(form1);
-    QCOMPARE(form3->Text8()->text(), QStringLiteral("3"));
+    PracticeWindow *form1 = openPracticeWindow();
+    form1->onCategoryPicked(form1->categoryList()->findText(QStringLiteral("乙")));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共3题"));
+    CompositionWindow *form3 = openCompositionWindow(form1);
+    QCOMPARE(form3->bankSizeShown()->text(), QStringLiteral("3"));
     // The numbers still run 1..3 over the whole table.
     compose(form3, QStringLiteral("3"));
-    QList<int> numbers = bankNumbersIn(form3->Text3()->toPlainText());
+    QList<int> numbers = bankNumbersIn(form3->paperBox()->toPlainText());
     std::sort(numbers.begin(), numbers.end());
     QCOMPARE(numbers, (QList<int>{1, 2, 3}));
     compose(form3, QStringLiteral("4"));
     QCOMPARE(MessageBox::last().text, QStringLiteral("题库中只有3道试题,您输入的数据必须小于(或等于)3！"));
 }
 
-void TestForm3::returnPutsThePracticeWindowOnTheWholeBank()
+void TestCompositionWindow::returnPutsThePracticeWindowOnTheWholeBank()
 {
     TempBank bank(sampleRows(8, kCategories), kCatalogue);
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     click(form1, QStringLiteral("Command4"));
-    Form3 *form3 = openForm3(form1);
+    CompositionWindow *form3 = openCompositionWindow(form1);
     compose(form3, QStringLiteral("5"));
-    QCOMPARE(form1->Adodc1()->recordCount(), 1);
+    QCOMPARE(form1->cursor()->recordCount(), 1);
 
     click(form3, QStringLiteral("Command1"));
     QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
     QVERIFY(form1->isVisible());
-    QCOMPARE(form1->Adodc1()->recordSource(), QStringLiteral("select * from zk "));
-    QCOMPARE(form1->Text7()->text(), QStringLiteral("1"));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共8题"));
-    QVERIFY(form1->Text1()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
+    QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk "));
+    QCOMPARE(form1->currentNumberBox()->text(), QStringLiteral("1"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共8题"));
+    QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
     // The practice window navigates the whole bank again.
     click(form1, QStringLiteral("Command4"));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第2题 共8题"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第2题 共8题"));
     click(form1, QStringLiteral("Command5"));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第8题 共8题"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第8题 共8题"));
 }
 
-void TestForm3::otherExitsLeaveThePracticeWindowAlone()
+void TestCompositionWindow::otherExitsLeaveThePracticeWindowAlone()
 {
     TempBank bank(sampleRows(8), kCatalogue);
-    Form1 *form1 = openForm1();
-    Form3 *form3 = openForm3(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    CompositionWindow *form3 = openCompositionWindow(form1);
     compose(form3, QStringLiteral("2"));
     click(form3, QStringLiteral("Command7")); // a manual add
-    const QString paper = form3->Text3()->toPlainText();
+    const QString paper = form3->paperBox()->toPlainText();
 
     // 退出 (help page) only hides: everything waits for the next showing.
     click(form3, QStringLiteral("Command10"));
     QVERIFY(registry().isLoaded(QStringLiteral("Form3")) && !form3->isVisible());
     QVERIFY(form1->isVisible());
-    QCOMPARE(form1->Adodc1()->recordCount(), 1);
+    QCOMPARE(form1->cursor()->recordCount(), 1);
     click(form1, QStringLiteral("Command7"));
     QCOMPARE(registry().find(QStringLiteral("Form3")), form3);
-    QCOMPARE(form3->Text3()->toPlainText(), paper);
-    QCOMPARE(form3->Text15()->text(), QStringLiteral("1"));
+    QCOMPARE(form3->paperBox()->toPlainText(), paper);
+    QCOMPARE(form3->manualCountBox()->text(), QStringLiteral("1"));
 
     // 退  出 (manual page) unloads; the practice window stays on its one row.
     click(form3, QStringLiteral("Command9"));
     QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
     QVERIFY(form1->isVisible());
-    QCOMPARE(form1->Adodc1()->recordCount(), 1);
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共8题"));
+    QCOMPARE(form1->cursor()->recordCount(), 1);
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共8题"));
 
     // The close box unloads as well; a new load starts afresh.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    form3 = openForm3(form1);
-    QVERIFY(form3->Text3()->toPlainText().isEmpty());
-    QCOMPARE(form3->Text8()->text(), QStringLiteral("1")); // the practice window's set of one row
+    form3 = openCompositionWindow(form1);
+    QVERIFY(form3->paperBox()->toPlainText().isEmpty());
+    QCOMPARE(form3->bankSizeShown()->text(), QStringLiteral("1")); // the practice window's set of one row
     form3->close();
     QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
     QVERIFY(form1->isVisible());
 }
 
-void TestForm3::programEndShowsNoWindow()
+void TestCompositionWindow::programEndShowsNoWindow()
 {
     TempBank bank(sampleRows(3), kCatalogue);
-    Form1 *form1 = openForm1();
-    openForm3(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    openCompositionWindow(form1);
     // The farewell timer's order: the practice window first, then the others.
     registry().unload(QStringLiteral("Form1"));
     registry().unload(QStringLiteral("Form3"));
@@ -422,11 +422,11 @@ void TestForm3::programEndShowsNoWindow()
     QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
 }
 
-void TestForm3::manualAddsAreNumbered()
+void TestCompositionWindow::manualAddsAreNumbered()
 {
     TempBank bank(sampleRows(4), kCatalogue);
-    Form3 *form3 = openForm3(openForm1());
-    form3->SSTab1()->setCurrentIndex(1);
+    CompositionWindow *form3 = openCompositionWindow(openPracticeWindow());
+    form3->tabs()->setCurrentIndex(1);
     click(form3, QStringLiteral("Command6")); // question 2, answer B
     for (int i = 0; i < 3; ++i)
         click(form3, QStringLiteral("Command7"));
@@ -435,41 +435,41 @@ void TestForm3::manualAddsAreNumbered()
     QCOMPARE(MessageBox::last().title, QStringLiteral("加入试卷"));
     QCOMPARE(MessageBox::last().buttons, MessageBox::OkCancel);
     const QString q2 = QStringLiteral("Question 2 ______.\nA. one\nB. two\nC. three\nD. four");
-    QCOMPARE(form3->Text10()->toPlainText(),
+    QCOMPARE(form3->manualPaperBox()->toPlainText(),
              QStringLiteral("\n1.") + q2 + QStringLiteral("\n2.") + q2 + QStringLiteral("\n3.") + q2);
-    QCOMPARE(form3->Text11()->toPlainText(), QStringLiteral("1.B;  2.B;  3.B;  "));
-    QCOMPARE(form3->Text15()->text(), QStringLiteral("3"));
+    QCOMPARE(form3->manualAnswerBox()->toPlainText(), QStringLiteral("1.B;  2.B;  3.B;  "));
+    QCOMPARE(form3->manualCountBox()->text(), QStringLiteral("3"));
 
     // Adds go to the end of what the user has edited meanwhile.
-    form3->Text11()->setPlainText(QStringLiteral("edited;  "));
+    form3->manualAnswerBox()->setPlainText(QStringLiteral("edited;  "));
     click(form3, QStringLiteral("Command5"));
     click(form3, QStringLiteral("Command7"));
-    QCOMPARE(form3->Text11()->toPlainText(), QStringLiteral("edited;  4.A;  "));
+    QCOMPARE(form3->manualAnswerBox()->toPlainText(), QStringLiteral("edited;  4.A;  "));
 }
 
-void TestForm3::cancelledAddChangesNothing()
+void TestCompositionWindow::cancelledAddChangesNothing()
 {
     TempBank bank(sampleRows(4), kCatalogue);
-    Form3 *form3 = openForm3(openForm1());
+    CompositionWindow *form3 = openCompositionWindow(openPracticeWindow());
     click(form3, QStringLiteral("Command7"));
-    const QString paper = form3->Text10()->toPlainText();
-    const QString answers = form3->Text11()->toPlainText();
+    const QString paper = form3->manualPaperBox()->toPlainText();
+    const QString answers = form3->manualAnswerBox()->toPlainText();
     MessageBox::queueAnswer(MessageBox::Cancel);
     click(form3, QStringLiteral("Command7"));
     QCOMPARE(MessageBox::last().answer, MessageBox::Cancel);
-    QCOMPARE(form3->Text10()->toPlainText(), paper);
-    QCOMPARE(form3->Text11()->toPlainText(), answers);
-    QCOMPARE(form3->Text15()->text(), QStringLiteral("1"));
+    QCOMPARE(form3->manualPaperBox()->toPlainText(), paper);
+    QCOMPARE(form3->manualAnswerBox()->toPlainText(), answers);
+    QCOMPARE(form3->manualCountBox()->text(), QStringLiteral("1"));
 }
 
-void TestForm3::numberingGoesOnAfterSaveAndRestartsAfterExit()
+void TestCompositionWindow::numberingGoesOnAfterSaveAndRestartsAfterExit()
 {
     TempBank bank(sampleRows(4), kCatalogue);
-    Form1 *form1 = openForm1();
-    Form3 *form3 = openForm3(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    CompositionWindow *form3 = openCompositionWindow(form1);
     click(form3, QStringLiteral("Command7"));
     click(form3, QStringLiteral("Command8"));
-    FormBase *form5 = registry().find(QStringLiteral("Form5"));
+    ProgramWindow *form5 = registry().find(QStringLiteral("Form5"));
     QVERIFY(form5 && form5->isVisible());
     form5->findChild<QLineEdit *>(QStringLiteral("Text4"))->setText(QStringLiteral("manual"));
     click(form5, QStringLiteral("Command1"));
@@ -479,88 +479,88 @@ void TestForm3::numberingGoesOnAfterSaveAndRestartsAfterExit()
 
     click(form3, QStringLiteral("Command6"));
     click(form3, QStringLiteral("Command7"));
-    QCOMPARE(form3->Text11()->toPlainText(), QStringLiteral("1.A;  2.B;  "));
+    QCOMPARE(form3->manualAnswerBox()->toPlainText(), QStringLiteral("1.A;  2.B;  "));
 
     click(form3, QStringLiteral("Command9"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    form3 = openForm3(form1);
-    QVERIFY(form3->Text10()->toPlainText().isEmpty());
-    QCOMPARE(form3->Text15()->text(), QStringLiteral("0"));
+    form3 = openCompositionWindow(form1);
+    QVERIFY(form3->manualPaperBox()->toPlainText().isEmpty());
+    QCOMPARE(form3->manualCountBox()->text(), QStringLiteral("0"));
     click(form3, QStringLiteral("Command7"));
-    QCOMPARE(form3->Text11()->toPlainText(), QStringLiteral("1.A;  "));
+    QCOMPARE(form3->manualAnswerBox()->toPlainText(), QStringLiteral("1.A;  "));
 }
 
-void TestForm3::manualRangeAndNavigation()
+void TestCompositionWindow::manualRangeAndNavigation()
 {
     TempBank bank(sampleRows(7, kCategories), kCatalogue);
-    Form1 *form1 = openForm1();
-    Form3 *form3 = openForm3(form1);
-    QComboBox *combo = form3->Combo1();
+    PracticeWindow *form1 = openPracticeWindow();
+    CompositionWindow *form3 = openCompositionWindow(form1);
+    QComboBox *combo = form3->browseCategoryList();
 
     // At the first question the previous button says so and stays.
     click(form3, QStringLiteral("Command5"));
     QCOMPARE(MessageBox::last().text, QStringLiteral("已到第一道试题！"));
     QCOMPARE(MessageBox::last().title, QStringLiteral("Quorvane"));
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第1题 共7题"));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共7题"));
 
     pick(combo, QStringLiteral("乙"));
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第1题 共3题"));
-    QVERIFY(form3->Text9()->toPlainText().startsWith(QStringLiteral("Question 2 ")));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共3题"));
+    QVERIFY(form3->browseBox()->toPlainText().startsWith(QStringLiteral("Question 2 ")));
     click(form3, QStringLiteral("Command6"));
-    QVERIFY(form3->Text9()->toPlainText().startsWith(QStringLiteral("Question 4 ")));
+    QVERIFY(form3->browseBox()->toPlainText().startsWith(QStringLiteral("Question 4 ")));
     QCOMPARE(combo->currentText(), QStringLiteral("乙"));
     click(form3, QStringLiteral("Command4"));
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第3题 共3题"));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第3题 共3题"));
     MessageBox::clearShown();
     click(form3, QStringLiteral("Command6"));
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::last().text, QStringLiteral("已到最后一道试题！"));
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第3题 共3题"));
-    QVERIFY(form3->Text9()->toPlainText().startsWith(QStringLiteral("Question 6 ")));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第3题 共3题"));
+    QVERIFY(form3->browseBox()->toPlainText().startsWith(QStringLiteral("Question 6 ")));
     click(form3, QStringLiteral("Command3"));
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第1题 共3题"));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共3题"));
 
     // Adds keep counting across ranges.
     click(form3, QStringLiteral("Command7"));
     pick(combo, QStringLiteral("全部中考试题"));
-    QCOMPARE(form3->Adodc1()->recordSource(), QStringLiteral("select * from zk "));
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第1题 共7题"));
+    QCOMPARE(form3->cursor()->recordSource(), QStringLiteral("select * from zk "));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共7题"));
     click(form3, QStringLiteral("Command7"));
-    QCOMPARE(form3->Text11()->toPlainText(), QStringLiteral("1.B;  2.A;  "));
+    QCOMPARE(form3->manualAnswerBox()->toPlainText(), QStringLiteral("1.B;  2.A;  "));
 
     // This page's cursor is its own: the practice window has not moved.
-    QCOMPARE(form1->Adodc1()->recordSource(), QStringLiteral("select * from zk"));
-    QCOMPARE(form1->Adodc1()->field(BankSchema::Number).toInt(), 1);
+    QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk"));
+    QCOMPARE(form1->cursor()->field(BankSchema::Number).toInt(), 1);
 
     // Typing a label and pressing Enter changes no range.
     combo->lineEdit()->setText(QStringLiteral("乙"));
     QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第1题 共7题"));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共7题"));
 }
 
-void TestForm3::anEmptyRangeDoesNothing()
+void TestCompositionWindow::anEmptyRangeDoesNothing()
 {
     TempBank bank(sampleRows(4), kCatalogue);
-    Form3 *form3 = openForm3(openForm1());
-    pick(form3->Combo1(), QStringLiteral("空类"));
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第1题 共0题"));
-    QVERIFY(form3->Text9()->toPlainText().isEmpty());
+    CompositionWindow *form3 = openCompositionWindow(openPracticeWindow());
+    pick(form3->browseCategoryList(), QStringLiteral("空类"));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共0题"));
+    QVERIFY(form3->browseBox()->toPlainText().isEmpty());
     for (const char *name : {"Command3", "Command4", "Command5", "Command6", "Command7"})
         click(form3, QString::fromLatin1(name));
     QVERIFY(MessageBox::shown().isEmpty());
-    QCOMPARE(form3->Text13()->text(), QStringLiteral("第1题 共0题"));
-    QVERIFY(form3->Text10()->toPlainText().isEmpty());
-    QCOMPARE(form3->Text15()->text(), QStringLiteral("0"));
+    QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共0题"));
+    QVERIFY(form3->manualPaperBox()->toPlainText().isEmpty());
+    QCOMPARE(form3->manualCountBox()->text(), QStringLiteral("0"));
 }
 
-void TestForm3::everyControlIsNamedForScreenReaders()
+void TestCompositionWindow::everyControlIsNamedForScreenReaders()
 {
     TempBank bank(sampleRows(2), kCatalogue);
-    Form3 *form3 = openForm3(openForm1());
+    CompositionWindow *form3 = openCompositionWindow(openPracticeWindow());
     for (int page = 0; page < 3; ++page) {
-        form3->SSTab1()->setCurrentIndex(page);
+        form3->tabs()->setCurrentIndex(page);
         for (QWidget *w : form3->findChildren<QWidget *>()) {
-            if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus || w->parentWidget() == form3->Combo1())
+            if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus || w->parentWidget() == form3->browseCategoryList())
                 continue;
             QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
             QVERIFY(iface);
@@ -571,5 +571,5 @@ void TestForm3::everyControlIsNamedForScreenReaders()
     }
 }
 
-QTEST_MAIN(TestForm3)
-#include "tst_form3.moc"
+QTEST_MAIN(TestCompositionWindow)
+#include "tst_compositionwindow.moc"

@@ -1,8 +1,8 @@
-#include "form2.h"
+#include "markingwindow.h"
 
 #include "controls.h"
 
-#include "form1.h"
+#include "practicewindow.h"
 #include "look.h"
 #include "messagebox.h"
 #include "querytext.h"
@@ -56,8 +56,8 @@ QLineEdit *makeResultLine(QGroupBox *frame, const QString &labelName, const QStr
 
 } // namespace
 
-Form2::Form2(QWidget *parent)
-    : FormBase(QStringLiteral("Form2"), parent)
+MarkingWindow::MarkingWindow(QWidget *parent)
+    : ProgramWindow(QStringLiteral("Form2"), parent)
 {
     setWindowTitle(QStringLiteral("自动批阅"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -77,60 +77,60 @@ Form2::Form2(QWidget *parent)
 
     QPushButton *command6 = makeButton(frame1, QStringLiteral("Command6"), QStringLiteral("自动阅卷"),
                                        QStringLiteral("给自己刚才的练习打个分！"), 360);
-    m_command14 = makeButton(frame1, QStringLiteral("Command14"), QStringLiteral("订正错题"),
+    m_reviewButton = makeButton(frame1, QStringLiteral("Command14"), QStringLiteral("订正错题"),
                              QStringLiteral("查看刚才错在哪里，以便订正。"), 720);
-    m_command14->setEnabled(false);
+    m_reviewButton->setEnabled(false);
     QPushButton *command1 = makeButton(frame1, QStringLiteral("Command1"), QStringLiteral("继续练习"),
                                        QStringLiteral("继续练习！"), 1080);
     QPushButton *command2 = makeButton(frame1, QStringLiteral("Command2"), QStringLiteral("退    出"),
                                        QStringLiteral("退出"), 1440);
 
     QGroupBox *frame5 = makeFrame(this, QStringLiteral("Frame5"), QStringLiteral("批阅结果"), 2040);
-    m_text5 = makeResultLine(frame5, QStringLiteral("Label1"), QStringLiteral("正  确"), QStringLiteral("Text5"),
+    m_rightBox = makeResultLine(frame5, QStringLiteral("Label1"), QStringLiteral("正  确"), QStringLiteral("Text5"),
                              QStringLiteral("0"), 380, 360);
-    m_text6 = makeResultLine(frame5, QStringLiteral("Label2"), QStringLiteral("错  误"), QStringLiteral("Text6"),
+    m_wrongBox = makeResultLine(frame5, QStringLiteral("Label2"), QStringLiteral("错  误"), QStringLiteral("Text6"),
                              QStringLiteral("0"), 840, 780);
-    m_text7 = makeResultLine(frame5, QStringLiteral("Label3"), QStringLiteral("正确率"), QStringLiteral("Text7"),
+    m_rateBox = makeResultLine(frame5, QStringLiteral("Label3"), QStringLiteral("正确率"), QStringLiteral("Text7"),
                              QStringLiteral("0%"), 1240, 1200);
-    m_text8 = makeResultLine(frame5, QStringLiteral("Label6"), QStringLiteral("总题数"), QStringLiteral("Text8"),
+    m_totalBox = makeResultLine(frame5, QStringLiteral("Label6"), QStringLiteral("总题数"), QStringLiteral("Text8"),
                              QStringLiteral("0"), 1680, 1640);
 
-    QWidget *order[] = {command6, m_command14, command1, command2, m_text5, m_text6, m_text7, m_text8};
+    QWidget *order[] = {command6, m_reviewButton, command1, command2, m_rightBox, m_wrongBox, m_rateBox, m_totalBox};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     command6->setFocus();
 
-    connect(command6, &QPushButton::clicked, this, &Form2::Command6_Click);
-    connect(m_command14, &QPushButton::clicked, this, &Form2::Command14_Click);
-    connect(command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    connect(command6, &QPushButton::clicked, this, &MarkingWindow::markWork);
+    connect(m_reviewButton, &QPushButton::clicked, this, &MarkingWindow::showWrongAnswers);
+    connect(command1, &QPushButton::clicked, this, &MarkingWindow::continuePractice);
+    connect(command2, &QPushButton::clicked, this, &MarkingWindow::leave);
 }
 
-QPushButton *Form2::button(const QString &name) const
+QPushButton *MarkingWindow::button(const QString &name) const
 {
     return findChild<QPushButton *>(name);
 }
 
-void Form2::Form_Load()
+void MarkingWindow::onLoad()
 {
     m_cursor->setRecordSource(QString::fromUtf8(QueryText::kAllQuestions));
     m_cursor->refresh();
 }
 
-void Form2::Form_Unload()
+void MarkingWindow::onUnload()
 {
     // The connection goes at once, not when the object is finally deleted.
     m_cursor->close();
 }
 
-void Form2::Form_Activate()
+void MarkingWindow::onActivate()
 {
     // Coming back from another window, the practice may have changed since the
     // last marking, so a review waits for a new one.
-    m_command14->setEnabled(false);
+    m_reviewButton->setEnabled(false);
 }
 
-bool Form2::countRows(const char *queryText, qint32 *count)
+bool MarkingWindow::countRows(const char *queryText, qint32 *count)
 {
     m_cursor->setRecordSource(QString::fromUtf8(queryText));
     const bool ok = m_cursor->refresh();
@@ -138,7 +138,7 @@ bool Form2::countRows(const char *queryText, qint32 *count)
     return ok;
 }
 
-void Form2::Command6_Click()
+void MarkingWindow::markWork()
 {
     qint32 right = 0;
     qint32 wrong = 0;
@@ -147,46 +147,46 @@ void Form2::Command6_Click()
         MessageBox::show(this, m_cursor->lastError(), kProgramTitle);
         return;
     }
-    m_text5->setText(QString::number(right));
-    m_text6->setText(QString::number(wrong));
+    m_rightBox->setText(QString::number(right));
+    m_wrongBox->setText(QString::number(wrong));
     const qint64 total = qint64(right) + wrong;
-    m_text8->setText(QString::number(total));
+    m_totalBox->setText(QString::number(total));
 
     if (total == 0) {
         MessageBox::show(this, QStringLiteral("对不起，您还没有做题呢？"), kProgramTitle);
         WindowRegistry::instance().unload(objectName());
-        showForm1();
+        showPracticeWindow();
         return;
     }
 
     const qint16 rate = Score::rate(right, total);
-    m_text7->setText(Score::rateText(rate));
+    m_rateBox->setText(Score::rateText(rate));
     if (wrong > 0)
-        m_command14->setEnabled(true);
+        m_reviewButton->setEnabled(true);
     if (const auto comment = Score::comment(rate, total))
         MessageBox::show(this, comment->text, comment->title);
 }
 
-void Form2::Command14_Click()
+void MarkingWindow::showWrongAnswers()
 {
-    if (auto *form1 = WindowRegistry::instance().findForm<Form1>(QStringLiteral("Form1")))
-        form1->ShowQuestionSet(QString::fromUtf8(QueryText::kWrongForReview));
+    if (auto *practice = WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1")))
+        practice->showQuestionSet(QString::fromUtf8(QueryText::kWrongForReview));
     WindowRegistry::instance().unload(objectName());
-    showForm1();
+    showPracticeWindow();
 }
 
-void Form2::Command1_Click()
+void MarkingWindow::continuePractice()
 {
     WindowRegistry::instance().unload(objectName());
-    showForm1();
+    showPracticeWindow();
 }
 
-void Form2::Command2_Click()
+void MarkingWindow::leave()
 {
     WindowRegistry::instance().unload(objectName());
 }
 
-void Form2::showForm1()
+void MarkingWindow::showPracticeWindow()
 {
     // Brings the practice window forward; never starts a new one at program end.
     WindowRegistry &registry = WindowRegistry::instance();

@@ -1,4 +1,4 @@
 #pragma once
 
 // Registers every window of the program with the WindowRegistry by its name.
-void registerAllForms();
+void registerAllWindows();

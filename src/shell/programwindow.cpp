@@ -1,4 +1,4 @@
-#include "formbase.h"
+#include "programwindow.h"
 
 #include "windowregistry.h"
 
@@ -8,33 +8,33 @@
 
 #include "look.h"
 
-FormBase::FormBase(const QString &formName, QWidget *parent)
+ProgramWindow::ProgramWindow(const QString &windowName, QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
-    setObjectName(formName);
+    setObjectName(windowName);
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
-void FormBase::setClientSizeTwips(int width, int height)
+void ProgramWindow::setClientSizeTwips(int width, int height)
 {
     setFixedSize(Look::twips(width), Look::twips(height));
 }
 
-void FormBase::closeEvent(QCloseEvent *event)
+void ProgramWindow::closeEvent(QCloseEvent *event)
 {
     // The close box unloads the window; the registry hides and destroys it.
     event->ignore();
     WindowRegistry::instance().unload(objectName());
 }
 
-bool FormBase::event(QEvent *event)
+bool ProgramWindow::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate && WindowRegistry::instance().noteActivated(this))
-        Form_Activate();
+        onActivate();
     return QWidget::event(event);
 }
 
-void FormBase::showEvent(QShowEvent *event)
+void ProgramWindow::showEvent(QShowEvent *event)
 {
     if (!m_centred) {
         m_centred = true;

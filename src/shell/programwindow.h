@@ -5,20 +5,20 @@
 // A top-level window of the program, reached by its name through the
 // WindowRegistry. Subclasses put their load, unload and activate handling in
 // the three handlers; the close box unloads the window.
-class FormBase : public QWidget
+class ProgramWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit FormBase(const QString &formName, QWidget *parent = nullptr);
+    explicit ProgramWindow(const QString &windowName, QWidget *parent = nullptr);
 
-    QString formName() const { return objectName(); }
+    QString windowName() const { return objectName(); }
 
     // Client area in twips, centred on the screen when first shown.
     void setClientSizeTwips(int width, int height);
 
-    virtual void Form_Load() {}
-    virtual void Form_Unload() {}
-    virtual void Form_Activate() {}
+    virtual void onLoad() {}
+    virtual void onUnload() {}
+    virtual void onActivate() {}
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,10 +1,9 @@
-#include "form3.h"
+#include "compositionwindow.h"
 
 #include "boundfield.h"
 #include "catalogue.h"
 #include "controls.h"
 #include "countinput.h"
-#include "form1.h"
 #include "look.h"
 #include "messagebox.h"
 #include "paper.h"
@@ -45,8 +44,8 @@ bool isEnter(QEvent *event)
 
 } // namespace
 
-Form3::Form3(QWidget *parent)
-    : FormBase(QStringLiteral("Form3"), parent)
+CompositionWindow::CompositionWindow(PracticeLink practice, QWidget *parent)
+    : ProgramWindow(QStringLiteral("Form3"), parent), m_practice(std::move(practice))
 {
     setWindowTitle(QStringLiteral("电脑组卷"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -72,40 +71,40 @@ Form3::Form3(QWidget *parent)
     buildHelpPage(pages[2]);
 }
 
-void Form3::buildIntelligentPage(QWidget *page)
+void CompositionWindow::buildIntelligentPage(QWidget *page)
 {
     QGroupBox *frame2 = frame(page, QStringLiteral("Frame2"), QStringLiteral("试卷"), 60, 60, 9060, 2040);
-    m_text3 = textArea(frame2, QStringLiteral("Text3"), QStringLiteral("试卷部分"), true, 120, 270, 8820, 1680);
-    m_text3->setFont(Look::songti(10.5));
+    m_paperBox = textArea(frame2, QStringLiteral("Text3"), QStringLiteral("试卷部分"), true, 120, 270, 8820, 1680);
+    m_paperBox->setFont(Look::songti(10.5));
     QGroupBox *frame7 = frame(page, QStringLiteral("Frame7"), QStringLiteral("答案"), 60, 2160, 4860, 1500);
-    m_text4 = textArea(frame7, QStringLiteral("Text4"), QStringLiteral("答案部分"), false, 120, 270, 4620, 1140);
-    m_text4->setFont(Look::songti(10.5));
+    m_paperAnswerBox = textArea(frame7, QStringLiteral("Text4"), QStringLiteral("答案部分"), false, 120, 270, 4620, 1140);
+    m_paperAnswerBox->setFont(Look::songti(10.5));
 
     panel(page, QStringLiteral("Text7"), 5040, 2220, 4080, 1440);
     QLineEdit *text5 = plainText(page, QStringLiteral("Text5"), QStringLiteral("请输入试题数目"), 5100, 2400, 1440, 330);
     text5->setAlignment(Qt::AlignCenter);
     Look::nameForScreenReaders(text5, text5->text());
 
-    m_text1 = new QLineEdit(page);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setToolTip(QStringLiteral("输入试题总数"));
-    m_text1->setAlignment(Qt::AlignCenter);
-    m_text1->setMaxLength(std::numeric_limits<int>::max()); // whatever is typed is judged whole
-    Look::place(m_text1, 6600, 2370, 780, 360);
-    m_text1->installEventFilter(this);
+    m_countBox = new QLineEdit(page);
+    m_countBox->setObjectName(QStringLiteral("Text1"));
+    m_countBox->setToolTip(QStringLiteral("输入试题总数"));
+    m_countBox->setAlignment(Qt::AlignCenter);
+    m_countBox->setMaxLength(std::numeric_limits<int>::max()); // whatever is typed is judged whole
+    Look::place(m_countBox, 6600, 2370, 780, 360);
+    m_countBox->installEventFilter(this);
 
-    m_text6 = plainText(page, QStringLiteral("Text6"), QStringLiteral("共有       题"), 7500, 2400, 1500, 330);
-    Look::nameForScreenReaders(m_text6, QStringLiteral("共有题"));
-    m_text6Font = m_text6->font();
-    m_text8 = plainText(page, QStringLiteral("Text8"), QStringLiteral("0"), 7500, 2400, 1500, 330);
-    m_text8->setAlignment(Qt::AlignCenter);
-    Look::nameForScreenReaders(m_text8, QStringLiteral("题库中的试题数"));
-    QPalette pal = m_text8->palette(); // see-through: it never hides a letter of Text6
+    m_bankSizeCaption = plainText(page, QStringLiteral("Text6"), QStringLiteral("共有       题"), 7500, 2400, 1500, 330);
+    Look::nameForScreenReaders(m_bankSizeCaption, QStringLiteral("共有题"));
+    m_bankSizeCaptionFont = m_bankSizeCaption->font();
+    m_bankSizeShown = plainText(page, QStringLiteral("Text8"), QStringLiteral("0"), 7500, 2400, 1500, 330);
+    m_bankSizeShown->setAlignment(Qt::AlignCenter);
+    Look::nameForScreenReaders(m_bankSizeShown, QStringLiteral("题库中的试题数"));
+    QPalette pal = m_bankSizeShown->palette(); // see-through: it never hides a letter of the caption
     pal.setColor(QPalette::Base, Qt::transparent);
-    m_text8->setPalette(pal);
+    m_bankSizeShown->setPalette(pal);
     fitBankSizeBox();
 
-    m_command20 = Controls::button(page, QStringLiteral("Command20"), QStringLiteral("智能组卷"),
+    m_composeButton = Controls::button(page, QStringLiteral("Command20"), QStringLiteral("智能组卷"),
                                          QStringLiteral("自动组卷(继续单击可以生成另一份试卷)"),
                                          5160, 3060, 1200, 420);
     QPushButton *command2 = Controls::button(page, QStringLiteral("Command2"), QStringLiteral("保    存"),
@@ -113,68 +112,68 @@ void Form3::buildIntelligentPage(QWidget *page)
     QPushButton *command1 = Controls::button(page, QStringLiteral("Command1"), QStringLiteral("返    回"),
                                                    QStringLiteral("返回系统主界面"), 7800, 3060, 1200, 420);
 
-    setTabOrder(m_text1, m_command20);
-    setTabOrder(m_command20, command2);
+    setTabOrder(m_countBox, m_composeButton);
+    setTabOrder(m_composeButton, command2);
     setTabOrder(command2, command1);
-    setTabOrder(command1, m_text3);
-    setTabOrder(m_text3, m_text4);
+    setTabOrder(command1, m_paperBox);
+    setTabOrder(m_paperBox, m_paperAnswerBox);
 
-    connect(m_command20, &QPushButton::clicked, this, &Form3::Command20_Click);
-    connect(command2, &QPushButton::clicked, this, &Form3::Command2_Click);
-    connect(command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+    connect(m_composeButton, &QPushButton::clicked, this, &CompositionWindow::composeRandomPaper);
+    connect(command2, &QPushButton::clicked, this, &CompositionWindow::saveRandomPaper);
+    connect(command1, &QPushButton::clicked, this, &CompositionWindow::returnToWholeBank);
 }
 
-void Form3::fitBankSizeBox()
+void CompositionWindow::fitBankSizeBox()
 {
-    // Text8 lies over the seven blanks between 共有 and 题 of Text6; the
-    // letters of Text6 are spaced so that the bank size fits, five digits at
+    // bankSizeShown lies over the seven blanks between 共有 and 题 of the caption; the
+    // letters of the caption are spaced so that the bank size fits, five digits at
     // least and as many as the bank has.
-    QFont font = m_text6Font;
+    QFont font = m_bankSizeCaptionFont;
     const QString head = QStringLiteral("共有");
     const QString blanks(7, QLatin1Char(' '));
-    const qsizetype digits = qMax<qsizetype>(5, m_text8->text().size());
+    const qsizetype digits = qMax<qsizetype>(5, m_bankSizeShown->text().size());
     const int room = QFontMetrics(font).horizontalAdvance(QString(digits, QLatin1Char('0'))) + 6;
     const int plain = QFontMetrics(font).horizontalAdvance(blanks);
     if (room > plain)
         font.setLetterSpacing(QFont::AbsoluteSpacing, std::ceil(qreal(room - plain) / blanks.size()));
-    m_text6->setFont(font);
+    m_bankSizeCaption->setFont(font);
     const QFontMetrics metrics(font);
     const int textMargin = 2; // a frameless line edit's own inner margin
     const int headWidth = metrics.horizontalAdvance(head);
     const int blanksEnd = metrics.horizontalAdvance(head + blanks);
-    m_text6->resize(2 * textMargin + metrics.horizontalAdvance(m_text6->text()) + 4, m_text6->height());
-    m_text8->setGeometry(m_text6->x() + textMargin + headWidth, m_text6->y(), blanksEnd - headWidth,
-                         m_text6->height());
-    m_text8->raise();
+    m_bankSizeCaption->resize(2 * textMargin + metrics.horizontalAdvance(m_bankSizeCaption->text()) + 4, m_bankSizeCaption->height());
+    m_bankSizeShown->setGeometry(m_bankSizeCaption->x() + textMargin + headWidth, m_bankSizeCaption->y(), blanksEnd - headWidth,
+                         m_bankSizeCaption->height());
+    m_bankSizeShown->raise();
 }
 
-void Form3::buildManualPage(QWidget *page)
+void CompositionWindow::buildManualPage(QWidget *page)
 {
     label(page, QStringLiteral("Label1"), QStringLiteral("试题"), 120, 60, 1200, 240);
-    m_text9 = textArea(page, QStringLiteral("Text9"), QStringLiteral("试题区"), true, 120, 300, 6360, 1260);
-    m_text9->setFont(Look::songti(12));
+    m_browseBox = textArea(page, QStringLiteral("Text9"), QStringLiteral("试题区"), true, 120, 300, 6360, 1260);
+    m_browseBox->setFont(Look::songti(12));
     label(page, QStringLiteral("Label6"), QStringLiteral("试卷"), 120, 1600, 1200, 240);
-    m_text10 = textArea(page, QStringLiteral("Text10"), QStringLiteral("电脑生成的试卷"), false, 120, 1840, 6360, 960);
+    m_manualPaperBox = textArea(page, QStringLiteral("Text10"), QStringLiteral("电脑生成的试卷"), false, 120, 1840, 6360, 960);
     label(page, QStringLiteral("Label7"), QStringLiteral("试卷答案"), 120, 2840, 1200, 240);
-    m_text11 = textArea(page, QStringLiteral("Text11"), QStringLiteral("试卷答案区"), false, 120, 3080, 4200, 600);
+    m_manualAnswerBox = textArea(page, QStringLiteral("Text11"), QStringLiteral("试卷答案区"), false, 120, 3080, 4200, 600);
 
-    m_text13 = new QLineEdit(page);
-    m_text13->setObjectName(QStringLiteral("Text13"));
-    m_text13->setToolTip(QStringLiteral("试题数目"));
-    m_text13->setAlignment(Qt::AlignCenter);
-    m_text13->setReadOnly(true); // shows the counter; nothing reads it back
-    Look::place(m_text13, 4440, 3080, 2040, 300);
-    Look::keepTextWhole(m_text13);
+    m_browsePositionBox = new QLineEdit(page);
+    m_browsePositionBox->setObjectName(QStringLiteral("Text13"));
+    m_browsePositionBox->setToolTip(QStringLiteral("试题数目"));
+    m_browsePositionBox->setAlignment(Qt::AlignCenter);
+    m_browsePositionBox->setReadOnly(true); // shows the counter; nothing reads it back
+    Look::place(m_browsePositionBox, 4440, 3080, 2040, 300);
+    Look::keepTextWhole(m_browsePositionBox);
 
-    m_combo1 = new QComboBox(page);
-    m_combo1->setObjectName(QStringLiteral("Combo1"));
-    m_combo1->setToolTip(QStringLiteral("选择试题"));
-    m_combo1->setEditable(true);
-    m_combo1->setInsertPolicy(QComboBox::NoInsert);
-    m_combo1->setCompleter(nullptr);
+    m_browseCategoryList = new QComboBox(page);
+    m_browseCategoryList->setObjectName(QStringLiteral("Combo1"));
+    m_browseCategoryList->setToolTip(QStringLiteral("选择试题"));
+    m_browseCategoryList->setEditable(true);
+    m_browseCategoryList->setInsertPolicy(QComboBox::NoInsert);
+    m_browseCategoryList->setCompleter(nullptr);
     // Only a choice from the list changes the range; Enter in its text does not.
-    m_combo1->lineEdit()->installEventFilter(this);
-    Look::place(m_combo1, 4440, 3400, 2040, 300);
+    m_browseCategoryList->lineEdit()->installEventFilter(this);
+    Look::place(m_browseCategoryList, 4440, 3400, 2040, 300);
 
     panel(page, QStringLiteral("Text12"), 6600, 60, 2520, 3640);
     const struct
@@ -182,15 +181,15 @@ void Form3::buildManualPage(QWidget *page)
         const char *name;
         QString caption;
         QString tooltip;
-        void (Form3::*handler)();
+        void (CompositionWindow::*handler)();
     } buttons[] = {
-        {"Command3", QStringLiteral("第一题"), QStringLiteral("第一试题"), &Form3::Command3_Click},
-        {"Command4", QStringLiteral("最后题"), QStringLiteral("最后试题"), &Form3::Command4_Click},
-        {"Command5", QStringLiteral("上一题"), QStringLiteral("转到上一试题"), &Form3::Command5_Click},
-        {"Command6", QStringLiteral("下一题"), QStringLiteral("转到下一试题"), &Form3::Command6_Click},
-        {"Command7", QStringLiteral("添  加"), QStringLiteral("试题此题添加到试卷中!"), &Form3::Command7_Click},
-        {"Command8", QStringLiteral("保  存"), QStringLiteral("保存生成的试卷和答案"), &Form3::Command8_Click},
-        {"Command9", QStringLiteral("退  出"), QStringLiteral("退出"), &Form3::Command9_Click},
+        {"Command3", QStringLiteral("第一题"), QStringLiteral("第一试题"), &CompositionWindow::browseFirst},
+        {"Command4", QStringLiteral("最后题"), QStringLiteral("最后试题"), &CompositionWindow::browseLast},
+        {"Command5", QStringLiteral("上一题"), QStringLiteral("转到上一试题"), &CompositionWindow::browsePrevious},
+        {"Command6", QStringLiteral("下一题"), QStringLiteral("转到下一试题"), &CompositionWindow::browseNext},
+        {"Command7", QStringLiteral("添  加"), QStringLiteral("试题此题添加到试卷中!"), &CompositionWindow::addToManualPaper},
+        {"Command8", QStringLiteral("保  存"), QStringLiteral("保存生成的试卷和答案"), &CompositionWindow::saveManualPaper},
+        {"Command9", QStringLiteral("退  出"), QStringLiteral("退出"), &CompositionWindow::closeToPractice},
     };
     int top = 200;
     for (const auto &b : buttons) {
@@ -200,17 +199,17 @@ void Form3::buildManualPage(QWidget *page)
         top += 500;
     }
 
-    m_text14 = hiddenBox(page, QStringLiteral("Text14"), QStringLiteral("0"));
-    m_text15 = hiddenBox(page, QStringLiteral("Text15"), QStringLiteral("0"));
-    m_text16 = hiddenBox(page, QStringLiteral("Text16"), QString());
+    m_browseCategoryBox = hiddenBox(page, QStringLiteral("Text14"), QStringLiteral("0"));
+    m_manualCountBox = hiddenBox(page, QStringLiteral("Text15"), QStringLiteral("0"));
+    m_browseAnswerBox = hiddenBox(page, QStringLiteral("Text16"), QString());
 
-    connect(m_combo1, qOverload<int>(&QComboBox::activated), this, &Form3::Combo1_Click);
-    new BoundField(m_cursor, QStringLiteral("试题"), m_text9);
-    new BoundField(m_cursor, QStringLiteral("答案"), m_text16);
-    new BoundField(m_cursor, QStringLiteral("备注"), m_text14);
+    connect(m_browseCategoryList, qOverload<int>(&QComboBox::activated), this, &CompositionWindow::onBrowseCategoryPicked);
+    new BoundField(m_cursor, QStringLiteral("试题"), m_browseBox);
+    new BoundField(m_cursor, QStringLiteral("答案"), m_browseAnswerBox);
+    new BoundField(m_cursor, QStringLiteral("备注"), m_browseCategoryBox);
 }
 
-void Form3::buildHelpPage(QWidget *page)
+void CompositionWindow::buildHelpPage(QWidget *page)
 {
     auto *columns = new QHBoxLayout(page);
     const auto helpFrame = [&](const QString &name, const QString &caption,
@@ -262,32 +261,32 @@ void Form3::buildHelpPage(QWidget *page)
                                                     QString(), 90, 75, 1080, 360);
     bottom->addWidget(text17, 0, Qt::AlignBottom);
     rows3->insertLayout(rows3->count() - 1, bottom);
-    connect(command10, &QPushButton::clicked, this, &Form3::Command10_Click);
+    connect(command10, &QPushButton::clicked, this, &CompositionWindow::hideToPractice);
 
     // The holder of the bank size, never seen.
-    m_text2 = hiddenBox(page, QStringLiteral("Text2"), QString());
+    m_bankSizeBox = hiddenBox(page, QStringLiteral("Text2"), QString());
 }
 
-QPushButton *Form3::button(const QString &name) const
+QPushButton *CompositionWindow::button(const QString &name) const
 {
     return findChild<QPushButton *>(name);
 }
 
-void Form3::setUniformSourceFactory(std::function<RandomDraw::UniformSource()> factory)
+void CompositionWindow::setUniformSourceFactory(std::function<RandomDraw::UniformSource()> factory)
 {
     m_uniformSourceFactory = std::move(factory);
 }
 
 // ---- Load and unload ----------------------------------------------------------
 
-void Form3::Form_Load()
+void CompositionWindow::onLoad()
 {
     m_tabs->setCurrentIndex(0);
 
     // The bank size: the practice window's question set as it is now.
-    const Form1 *form1 = WindowRegistry::instance().findForm<Form1>(kPracticeWindow);
-    m_text2->setText(QString::number(form1 ? form1->Adodc1()->recordCount() : 0));
-    m_text8->setText(m_text2->text());
+    const QuestionCursor *practiceCursor = m_practice.cursor();
+    m_bankSizeBox->setText(QString::number(practiceCursor ? practiceCursor->recordCount() : 0));
+    m_bankSizeShown->setText(m_bankSizeBox->text());
     fitBankSizeBox();
 
     // The manual page: its own cursor on the whole bank.
@@ -297,21 +296,21 @@ void Form3::Form_Load()
     m_position = 1;
     m_total = m_cursor->recordCount();
     refreshCounter();
-    // Form1 has already reported a missing catalogue; the list simply stays empty.
-    m_combo1->addItems(Catalogue::load(Catalogue::defaultPath()).labels);
-    m_combo1->setEditText(m_text14->text());
+    // The practice window has already reported a missing catalogue; the list simply stays empty.
+    m_browseCategoryList->addItems(Catalogue::load(Catalogue::defaultPath()).labels);
+    m_browseCategoryList->setEditText(m_browseCategoryBox->text());
 
-    m_text1->setFocus();
+    m_countBox->setFocus();
 }
 
-void Form3::Form_Unload()
+void CompositionWindow::onUnload()
 {
     m_cursor->close();
     // At the program's end the practice window is gone and stays gone.
     showPracticeWindowIfLoaded();
 }
 
-void Form3::showPracticeWindowIfLoaded()
+void CompositionWindow::showPracticeWindowIfLoaded()
 {
     WindowRegistry &registry = WindowRegistry::instance();
     if (registry.isLoaded(kPracticeWindow))
@@ -320,40 +319,50 @@ void Form3::showPracticeWindowIfLoaded()
 
 // ---- Intelligent composition ---------------------------------------------------
 
-bool Form3::eventFilter(QObject *watched, QEvent *event)
+bool CompositionWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (isEnter(event)) {
-        if (watched == m_text1) {
-            Text1_KeyPress();
+        if (watched == m_countBox) {
+            onCountEntered();
             return true;
         }
-        if (watched == m_combo1->lineEdit())
+        if (watched == m_browseCategoryList->lineEdit())
             return true;
     }
-    return FormBase::eventFilter(watched, event);
+    return ProgramWindow::eventFilter(watched, event);
 }
 
-void Form3::Text1_KeyPress()
+void CompositionWindow::onCountEntered()
 {
     // Enter only moves on to the compose button; it composes nothing itself.
-    m_command20->setFocus(Qt::TabFocusReason);
+    m_composeButton->setFocus(Qt::TabFocusReason);
 }
 
-void Form3::reselectCountBox()
+void CompositionWindow::reselectCountBox()
 {
-    m_text1->setFocus(Qt::OtherFocusReason);
-    m_text1->setCursorPosition(0);
-    m_text1->selectAll();
+    m_countBox->setFocus(Qt::OtherFocusReason);
+    m_countBox->setCursorPosition(0);
+    m_countBox->selectAll();
 }
 
-void Form3::Command20_Click()
+PaperBuffers CompositionWindow::randomPaper() const
+{
+    return {exactText(m_paperBox), exactText(m_paperAnswerBox)};
+}
+
+PaperBuffers CompositionWindow::manualPaper() const
+{
+    return {exactText(m_manualPaperBox), exactText(m_manualAnswerBox)};
+}
+
+void CompositionWindow::composeRandomPaper()
 {
     // A refused count clears the previous paper as well.
-    m_text3->clear();
-    m_text4->clear();
+    m_paperBox->clear();
+    m_paperAnswerBox->clear();
 
-    const qint32 n = m_text2->text().toInt();
-    const CountInput::Check check = CountInput::check(m_text1->text(), n);
+    const qint32 n = m_bankSizeBox->text().toInt();
+    const CountInput::Check check = CountInput::check(m_countBox->text(), n);
     switch (check.verdict) {
     case CountInput::Verdict::NotANumber:
         MessageBox::show(this, QStringLiteral("请输入数字！"), kComposeTitle);
@@ -364,8 +373,8 @@ void Form3::Command20_Click()
         return;
     case CountInput::Verdict::AboveBankSize:
         MessageBox::show(this,
-                         QStringLiteral("题库中只有") + m_text2->text() + QStringLiteral("道试题,您输入的数据必须小于(或等于)")
-                             + m_text2->text() + QStringLiteral("！"),
+                         QStringLiteral("题库中只有") + m_bankSizeBox->text() + QStringLiteral("道试题,您输入的数据必须小于(或等于)")
+                             + m_bankSizeBox->text() + QStringLiteral("！"),
                          kComposeTitle);
         reselectCountBox();
         return;
@@ -387,10 +396,8 @@ void Form3::Command20_Click()
     // without a row gives an empty question and answer. The boxes themselves
     // are refilled once, for the last row, instead of laying out every
     // question on the way.
-    Form1 *form1 = WindowRegistry::instance().findForm<Form1>(kPracticeWindow);
     PaperBuffers paper;
-    if (form1) {
-        QuestionCursor *cursor = form1->Adodc1();
+    if (QuestionCursor *cursor = m_practice.cursor()) {
         {
             const QSignalBlocker quiet(cursor);
             for (qsizetype i = 0; i < numbers.size(); ++i) {
@@ -405,27 +412,26 @@ void Form3::Command20_Click()
         for (qsizetype i = 0; i < numbers.size(); ++i)
             paper.append(qint32(i + 1), QString(), QString());
     }
-    m_text3->setPlainText(Paper::toBoxText(paper.questions));
-    m_text4->setPlainText(Paper::toBoxText(paper.answers));
+    m_paperBox->setPlainText(Paper::toBoxText(paper.questions));
+    m_paperAnswerBox->setPlainText(Paper::toBoxText(paper.answers));
 }
 
-void Form3::Command2_Click()
+void CompositionWindow::saveRandomPaper()
 {
     WindowRegistry::instance().show(QStringLiteral("Form4"));
 }
 
-void Form3::Command1_Click()
+void CompositionWindow::returnToWholeBank()
 {
     WindowRegistry &registry = WindowRegistry::instance();
     registry.unload(objectName());
-    Form1 *form1 = registry.findForm<Form1>(kPracticeWindow);
-    if (!form1)
+    if (!registry.isLoaded(kPracticeWindow))
         return;
     registry.show(kPracticeWindow);
-    form1->ShowQuestionSet(QString::fromUtf8(QueryText::kAllQuestionsFromList));
+    m_practice.showWholeBank();
 }
 
-void Form3::Command10_Click()
+void CompositionWindow::hideToPractice()
 {
     // Only hides: both papers and every box wait for the next showing.
     WindowRegistry::instance().hide(objectName());
@@ -434,21 +440,21 @@ void Form3::Command10_Click()
 
 // ---- Manual composition ---------------------------------------------------------
 
-void Form3::refreshCounter()
+void CompositionWindow::refreshCounter()
 {
-    m_text13->setText(QStringLiteral("第%1题 共%2题").arg(m_position).arg(m_total));
+    m_browsePositionBox->setText(QStringLiteral("第%1题 共%2题").arg(m_position).arg(m_total));
 }
 
-void Form3::Combo1_Click(int index)
+void CompositionWindow::onBrowseCategoryPicked(int index)
 {
-    m_cursor->setRecordSource(QueryText::categoryQuery(m_combo1->itemText(index)));
+    m_cursor->setRecordSource(QueryText::categoryQuery(m_browseCategoryList->itemText(index)));
     m_cursor->refresh();
     m_position = 1;
     m_total = m_cursor->recordCount();
     refreshCounter();
 }
 
-void Form3::Command3_Click()
+void CompositionWindow::browseFirst()
 {
     if (!m_cursor->hasCurrentRow())
         return; // an empty range has nowhere to go
@@ -457,7 +463,7 @@ void Form3::Command3_Click()
     refreshCounter();
 }
 
-void Form3::Command4_Click()
+void CompositionWindow::browseLast()
 {
     if (!m_cursor->hasCurrentRow())
         return;
@@ -466,7 +472,7 @@ void Form3::Command4_Click()
     refreshCounter();
 }
 
-void Form3::Command5_Click()
+void CompositionWindow::browsePrevious()
 {
     if (!m_cursor->hasCurrentRow())
         return;
@@ -480,7 +486,7 @@ void Form3::Command5_Click()
     refreshCounter();
 }
 
-void Form3::Command6_Click()
+void CompositionWindow::browseNext()
 {
     if (!m_cursor->hasCurrentRow())
         return;
@@ -494,25 +500,25 @@ void Form3::Command6_Click()
     refreshCounter();
 }
 
-void Form3::Command7_Click()
+void CompositionWindow::addToManualPaper()
 {
     if (!m_cursor->hasCurrentRow())
         return; // nothing to add from an empty range
     if (MessageBox::show(this, QStringLiteral("真的加入试卷吗？"), QStringLiteral("加入试卷"), MessageBox::OkCancel)
         != MessageBox::Ok)
         return;
-    const qint32 number = m_text15->text().toInt() + 1;
-    m_text15->setText(QString::number(number));
-    appendText(m_text10, Paper::questionEntry(number, exactText(m_text9)));
-    appendText(m_text11, Paper::answerEntry(number, m_text16->text()));
+    const qint32 number = m_manualCountBox->text().toInt() + 1;
+    m_manualCountBox->setText(QString::number(number));
+    appendText(m_manualPaperBox, Paper::questionEntry(number, exactText(m_browseBox)));
+    appendText(m_manualAnswerBox, Paper::answerEntry(number, m_browseAnswerBox->text()));
 }
 
-void Form3::Command8_Click()
+void CompositionWindow::saveManualPaper()
 {
     WindowRegistry::instance().show(QStringLiteral("Form5"));
 }
 
-void Form3::Command9_Click()
+void CompositionWindow::closeToPractice()
 {
     WindowRegistry::instance().unload(objectName());
     showPracticeWindowIfLoaded();

@@ -1,4 +1,4 @@
-#include "form6.h"
+#include "guidewindow.h"
 
 #include "look.h"
 #include "songlabel.h"
@@ -135,8 +135,8 @@ void applyColour(QWidget *widget, Colour colour)
 
 } // namespace
 
-Form6::Form6(QWidget *parent)
-    : FormBase(QStringLiteral("Form6"), parent)
+GuideWindow::GuideWindow(QWidget *parent)
+    : ProgramWindow(QStringLiteral("Form6"), parent)
 {
     setWindowTitle(QStringLiteral("操作向导"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -186,25 +186,25 @@ Form6::Form6(QWidget *parent)
     command5->setToolTip(QStringLiteral("退出"));
     command5->setAutoDefault(false);
     m_tabs->setCornerWidget(command5, Qt::TopRightCorner);
-    connect(command5, &QPushButton::clicked, this, &Form6::Command5_Click);
+    connect(command5, &QPushButton::clicked, this, &GuideWindow::leave);
 
     if (auto *stack = m_tabs->findChild<QStackedWidget *>())
         stack->installEventFilter(this);
     m_tabs->setCurrentIndex(0);
 }
 
-void Form6::Command5_Click()
+void GuideWindow::leave()
 {
     WindowRegistry::instance().unload(objectName());
 }
 
-void Form6::placeOnTab(QWidget *widget, const QRect &twipsRect)
+void GuideWindow::placeOnTab(QWidget *widget, const QRect &twipsRect)
 {
     m_tabPositions.insert(widget, twipsRect);
     Look::place(widget, twipsRect.x(), twipsRect.y(), twipsRect.width(), twipsRect.height());
 }
 
-void Form6::followPageOrigin()
+void GuideWindow::followPageOrigin()
 {
     for (auto it = m_tabPositions.cbegin(); it != m_tabPositions.cend(); ++it) {
         QWidget *widget = it.key();
@@ -215,11 +215,11 @@ void Form6::followPageOrigin()
     }
 }
 
-bool Form6::eventFilter(QObject *watched, QEvent *event)
+bool GuideWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // The page area moves when the tab row is laid out (on showing, or when
     // the font or style changes).
     if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
         followPageOrigin();
-    return FormBase::eventFilter(watched, event);
+    return ProgramWindow::eventFilter(watched, event);
 }

@@ -1,5 +1,5 @@
-#include "form1.h"
-#include "form2.h"
+#include "practicewindow.h"
+#include "markingwindow.h"
 #include "messagebox.h"
 #include "questioncursor.h"
 #include "testsupport.h"
@@ -35,18 +35,18 @@ QList<QuestionRecord> markedRows(int right, int wrong, int unanswered = 3,
     return rows;
 }
 
-Form1 *openForm1()
+PracticeWindow *openPracticeWindow()
 {
     setUpGuiTesting();
     resetProgramEnded();
-    return qobject_cast<Form1 *>(WindowRegistry::instance().show(QStringLiteral("Form1")));
+    return qobject_cast<PracticeWindow *>(WindowRegistry::instance().show(QStringLiteral("Form1")));
 }
 
 // "自动阅卷" in the practice window: stores its row and opens the marking window.
-Form2 *openMarking(Form1 *form1)
+MarkingWindow *openMarking(PracticeWindow *form1)
 {
     form1->button(QStringLiteral("Command6"))->click();
-    return WindowRegistry::instance().findForm<Form2>(QStringLiteral("Form2"));
+    return WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
 }
 
 void activate(QWidget *window)
@@ -61,9 +61,9 @@ void deactivate(QWidget *window)
     QApplication::sendEvent(window, &event);
 }
 
-void pickCategory(Form1 *form1, const QString &label)
+void pickCategory(PracticeWindow *form1, const QString &label)
 {
-    emit form1->Combo1()->activated(form1->Combo1()->findText(label, Qt::MatchExactly));
+    emit form1->categoryList()->activated(form1->categoryList()->findText(label, Qt::MatchExactly));
 }
 
 bool isLoaded(const char *name)
@@ -73,7 +73,7 @@ bool isLoaded(const char *name)
 
 } // namespace
 
-class TestForm2 : public QObject
+class TestMarkingWindow : public QObject
 {
     Q_OBJECT
 private slots:
@@ -84,22 +84,22 @@ private slots:
     void markingShowsCountsRateAndComment_data();
     void markingShowsCountsRateAndComment();
     void countsCoverTheWholeBankButOnlyStoredPicks();
-    void noAnswerClosesAndBringsForm1Forward();
+    void noAnswerClosesAndBringsThePracticeWindowForward();
     void anUnreadableBankIsNotTakenForNoAnswers();
     void reviewButtonLivesUntilAnotherWindowIsActivated();
-    void reviewShowsEveryWrongRowInForm1();
-    void continueAndExitLeaveForm1AsItWas();
+    void reviewShowsEveryWrongRowInThePracticeWindow();
+    void continueAndExitLeaveThePracticeWindowAsItWas();
     void aReopenedWindowStartsAfresh();
     void programEndWithTheMarkingWindowOpen();
     void everyControlIsNamedForScreenReaders();
 };
 
-void TestForm2::opensWithItsDesign()
+void TestMarkingWindow::opensWithItsDesign()
 {
     TempBank bank(markedRows(2, 1), kCatalogue);
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     form1->menuAction(QStringLiteral("ZDYJ"))->trigger();
-    auto *form2 = WindowRegistry::instance().findForm<Form2>(QStringLiteral("Form2"));
+    auto *form2 = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
     QVERIFY(form2);
     QVERIFY(form2->isVisible());
     QVERIFY(form1->isVisible());
@@ -108,19 +108,19 @@ void TestForm2::opensWithItsDesign()
     QVERIFY(!(form2->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
 
     // Its own cursor on the whole bank.
-    QVERIFY(form2->Adodc1() != form1->Adodc1());
-    QCOMPARE(form2->Adodc1()->recordSource(), QStringLiteral("select * from zk"));
-    QCOMPARE(form2->Adodc1()->recordCount(), 6);
+    QVERIFY(form2->cursor() != form1->cursor());
+    QCOMPARE(form2->cursor()->recordSource(), QStringLiteral("select * from zk"));
+    QCOMPARE(form2->cursor()->recordCount(), 6);
 
     QVERIFY(!form2->button(QStringLiteral("Command14"))->isEnabled());
 
-    for (QLineEdit *box : {form2->Text5(), form2->Text6(), form2->Text8()})
+    for (QLineEdit *box : {form2->rightBox(), form2->wrongBox(), form2->totalBox()})
         QCOMPARE(box->text(), QStringLiteral("0"));
-    QCOMPARE(form2->Text7()->text(), QStringLiteral("0%"));
+    QCOMPARE(form2->rateBox()->text(), QStringLiteral("0%"));
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
-void TestForm2::markingShowsCountsRateAndComment_data()
+void TestMarkingWindow::markingShowsCountsRateAndComment_data()
 {
     QTest::addColumn<int>("right");
     QTest::addColumn<int>("wrong");
@@ -148,7 +148,7 @@ void TestForm2::markingShowsCountsRateAndComment_data()
     QTest::newRow("2 of 3") << 2 << 1 << QStringLiteral(" 66%") << fair << kUsualTitle;
 }
 
-void TestForm2::markingShowsCountsRateAndComment()
+void TestMarkingWindow::markingShowsCountsRateAndComment()
 {
     QFETCH(int, right);
     QFETCH(int, wrong);
@@ -157,7 +157,7 @@ void TestForm2::markingShowsCountsRateAndComment()
     QFETCH(QString, title);
 
     TempBank bank(markedRows(right, wrong), kCatalogue);
-    Form2 *form2 = openMarking(openForm1());
+    MarkingWindow *form2 = openMarking(openPracticeWindow());
     QVERIFY(form2);
     QPushButton *review = form2->button(QStringLiteral("Command14"));
 
@@ -165,10 +165,10 @@ void TestForm2::markingShowsCountsRateAndComment()
     for (int round = 0; round < 2; ++round) {
         MessageBox::clearShown();
         form2->button(QStringLiteral("Command6"))->click();
-        QCOMPARE(form2->Text5()->text(), QString::number(right));
-        QCOMPARE(form2->Text6()->text(), QString::number(wrong));
-        QCOMPARE(form2->Text8()->text(), QString::number(right + wrong));
-        QCOMPARE(form2->Text7()->text(), rate);
+        QCOMPARE(form2->rightBox()->text(), QString::number(right));
+        QCOMPARE(form2->wrongBox()->text(), QString::number(wrong));
+        QCOMPARE(form2->totalBox()->text(), QString::number(right + wrong));
+        QCOMPARE(form2->rateBox()->text(), rate);
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::last().text, comment);
         QCOMPARE(MessageBox::last().title, title);
@@ -179,48 +179,48 @@ void TestForm2::markingShowsCountsRateAndComment()
     QCOMPARE(bank.countMarked(1), right); // the marking writes nothing
 }
 
-void TestForm2::countsCoverTheWholeBankButOnlyStoredPicks()
+void TestMarkingWindow::countsCoverTheWholeBankButOnlyStoredPicks()
 {
     // Rows 1, 3, 5, 7 are 甲, rows 2, 4, 6, 8 乙; answers cycle A, B, C, D.
     TempBank bank(sampleRows(8, {QStringLiteral("甲"), QStringLiteral("乙")}), kCatalogue);
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     pickCategory(form1, QStringLiteral("甲"));
-    form1->Option1(0)->click(); // row 1, answer A: right
+    form1->optionButton(0)->click(); // row 1, answer A: right
     form1->button(QStringLiteral("Command4"))->click();
-    form1->Option1(0)->click(); // row 3, answer C: wrong
+    form1->optionButton(0)->click(); // row 3, answer C: wrong
     form1->button(QStringLiteral("Command4"))->click();
     pickCategory(form1, QStringLiteral("乙"));
-    form1->Option1(3)->click(); // row 2, answer B: wrong, picked just before the marking
+    form1->optionButton(3)->click(); // row 2, answer B: wrong, picked just before the marking
 
-    Form2 *form2 = openMarking(form1);
+    MarkingWindow *form2 = openMarking(form1);
     form2->button(QStringLiteral("Command6"))->click();
-    QCOMPARE(form2->Text5()->text(), QStringLiteral("1"));
-    QCOMPARE(form2->Text6()->text(), QStringLiteral("2"));
-    QCOMPARE(form2->Text8()->text(), QStringLiteral("3"));
-    QCOMPARE(form2->Text7()->text(), QStringLiteral(" 33%"));
+    QCOMPARE(form2->rightBox()->text(), QStringLiteral("1"));
+    QCOMPARE(form2->wrongBox()->text(), QStringLiteral("2"));
+    QCOMPARE(form2->totalBox()->text(), QStringLiteral("3"));
+    QCOMPARE(form2->rateBox()->text(), QStringLiteral(" 33%"));
 
-    // A pick on the question still shown in Form1 is not in the bank yet.
+    // A pick on the question still shown in PracticeWindow is not in the bank yet.
     form1->button(QStringLiteral("Command4"))->click();
-    form1->Option1(1)->click(); // row 4, answer D: wrong, still pending
+    form1->optionButton(1)->click(); // row 4, answer D: wrong, still pending
     form2->button(QStringLiteral("Command6"))->click();
-    QCOMPARE(form2->Text6()->text(), QStringLiteral("2"));
-    QCOMPARE(form2->Text8()->text(), QStringLiteral("3"));
+    QCOMPARE(form2->wrongBox()->text(), QStringLiteral("2"));
+    QCOMPARE(form2->totalBox()->text(), QStringLiteral("3"));
 
-    // Once Form1 has left the row it counts.
+    // Once PracticeWindow has left the row it counts.
     form1->button(QStringLiteral("Command4"))->click();
     form2->button(QStringLiteral("Command6"))->click();
-    QCOMPARE(form2->Text6()->text(), QStringLiteral("3"));
-    QCOMPARE(form2->Text8()->text(), QStringLiteral("4"));
-    QCOMPARE(form2->Text7()->text(), QStringLiteral(" 25%"));
+    QCOMPARE(form2->wrongBox()->text(), QStringLiteral("3"));
+    QCOMPARE(form2->totalBox()->text(), QStringLiteral("4"));
+    QCOMPARE(form2->rateBox()->text(), QStringLiteral(" 25%"));
 }
 
-void TestForm2::noAnswerClosesAndBringsForm1Forward()
+void TestMarkingWindow::noAnswerClosesAndBringsThePracticeWindowForward()
 {
     TempBank bank(sampleRows(5), kCatalogue);
-    Form1 *form1 = openForm1();
-    Form2 *form2 = openMarking(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    MarkingWindow *form2 = openMarking(form1);
     QVERIFY(form2);
-    QPointer<Form2> watch(form2);
+    QPointer<MarkingWindow> watch(form2);
     form2->button(QStringLiteral("Command6"))->click();
 
     QCOMPARE(MessageBox::shown().size(), 1); // no comment follows
@@ -231,13 +231,13 @@ void TestForm2::noAnswerClosesAndBringsForm1Forward()
     QTRY_VERIFY(watch.isNull());
     QVERIFY(form1->isVisible());
     QTRY_COMPARE(QApplication::activeWindow(), form1);
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共5题"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共5题"));
 }
 
-void TestForm2::anUnreadableBankIsNotTakenForNoAnswers()
+void TestMarkingWindow::anUnreadableBankIsNotTakenForNoAnswers()
 {
     TempBank bank(markedRows(2, 1), kCatalogue);
-    Form2 *form2 = openMarking(openForm1());
+    MarkingWindow *form2 = openMarking(openPracticeWindow());
     QVERIFY(bank.exec(QStringLiteral("DROP TABLE zk")));
     form2->button(QStringLiteral("Command6"))->click();
     QCOMPARE(MessageBox::shown().size(), 1);
@@ -245,16 +245,16 @@ void TestForm2::anUnreadableBankIsNotTakenForNoAnswers()
     QVERIFY(!MessageBox::last().text.isEmpty());
     QCOMPARE(MessageBox::last().title, QStringLiteral("Quorvane"));
     QVERIFY(isLoaded("Form2"));
-    QCOMPARE(form2->Text8()->text(), QStringLiteral("0"));
-    QCOMPARE(form2->Text7()->text(), QStringLiteral("0%"));
+    QCOMPARE(form2->totalBox()->text(), QStringLiteral("0"));
+    QCOMPARE(form2->rateBox()->text(), QStringLiteral("0%"));
 }
 
-void TestForm2::reviewButtonLivesUntilAnotherWindowIsActivated()
+void TestMarkingWindow::reviewButtonLivesUntilAnotherWindowIsActivated()
 {
     TempBank bank(markedRows(3, 1), kCatalogue);
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     activate(form1);
-    Form2 *form2 = openMarking(form1);
+    MarkingWindow *form2 = openMarking(form1);
     deactivate(form1);
     activate(form2);
     QPushButton *review = form2->button(QStringLiteral("Command14"));
@@ -262,20 +262,20 @@ void TestForm2::reviewButtonLivesUntilAnotherWindowIsActivated()
 
     form2->button(QStringLiteral("Command6"))->click();
     QVERIFY(review->isEnabled());
-    // The comment's modal box closes and hands the activation back to Form2:
+    // The comment's modal box closes and hands the activation back to MarkingWindow:
     // that is no coming back from another window.
     deactivate(form2);
     activate(form2);
     QVERIFY(review->isEnabled());
 
-    // Into Form1 and back: the review waits for a new marking.
+    // Into PracticeWindow and back: the review waits for a new marking.
     deactivate(form2);
     activate(form1);
     deactivate(form1);
     activate(form2);
     QVERIFY(!review->isEnabled());
     review->click(); // a disabled button does nothing
-    QCOMPARE(form1->Adodc1()->recordSource(), QStringLiteral("select * from zk"));
+    QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk"));
     QVERIFY(isLoaded("Form2"));
 
     form2->button(QStringLiteral("Command6"))->click();
@@ -289,7 +289,7 @@ void TestForm2::reviewButtonLivesUntilAnotherWindowIsActivated()
     QVERIFY(!review->isEnabled());
 }
 
-void TestForm2::reviewShowsEveryWrongRowInForm1()
+void TestMarkingWindow::reviewShowsEveryWrongRowInThePracticeWindow()
 {
     // Rows 1..9, categories 甲, 乙 alternating; wrong: 1 (甲), 2 and 4 (乙); right: 3.
     QList<QuestionRecord> rows = sampleRows(9, {QStringLiteral("甲"), QStringLiteral("乙")});
@@ -297,95 +297,95 @@ void TestForm2::reviewShowsEveryWrongRowInForm1()
         rows[number - 1].mark = 2;
     rows[2].mark = 1;
     TempBank bank(rows, kCatalogue);
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     pickCategory(form1, QStringLiteral("甲"));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共5题"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共5题"));
     form1->button(QStringLiteral("Command4"))->click();
 
-    Form2 *form2 = openMarking(form1);
+    MarkingWindow *form2 = openMarking(form1);
     form2->button(QStringLiteral("Command6"))->click();
-    QCOMPARE(form2->Text7()->text(), QStringLiteral(" 25%"));
+    QCOMPARE(form2->rateBox()->text(), QStringLiteral(" 25%"));
     form2->button(QStringLiteral("Command14"))->click();
 
     QVERIFY(!isLoaded("Form2"));
     QVERIFY(form1->isVisible());
-    QCOMPARE(form1->Adodc1()->recordSource(), QStringLiteral("select * from zk where 批阅=2"));
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第1题 共3题"));
-    QCOMPARE(form1->Text7()->text(), QStringLiteral("1"));
-    QCOMPARE(form1->Text8()->text(), QStringLiteral("3"));
-    QVERIFY(form1->Text1()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
+    QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk where 批阅=2"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共3题"));
+    QCOMPARE(form1->currentNumberBox()->text(), QStringLiteral("1"));
+    QCOMPARE(form1->totalBox()->text(), QStringLiteral("3"));
+    QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
     QCOMPARE(bank.countMarked(2), 3); // the review itself marks nothing
 
     // Answering the first one right there marks it right.
-    form1->Option1(0)->click(); // row 1, answer A
+    form1->optionButton(0)->click(); // row 1, answer A
     form1->button(QStringLiteral("Command4"))->click();
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第2题 共3题"));
-    QVERIFY(form1->Text1()->toPlainText().startsWith(QStringLiteral("Question 2 ")));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第2题 共3题"));
+    QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 2 ")));
     QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 1);
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("A"));
     QCOMPARE(bank.countMarked(2), 2);
     form1->button(QStringLiteral("Command5"))->click();
-    QVERIFY(form1->Text1()->toPlainText().startsWith(QStringLiteral("Question 4 ")));
+    QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 4 ")));
 }
 
-void TestForm2::continueAndExitLeaveForm1AsItWas()
+void TestMarkingWindow::continueAndExitLeaveThePracticeWindowAsItWas()
 {
     TempBank bank(markedRows(10, 5, 25), kCatalogue);
-    Form1 *form1 = openForm1();
+    PracticeWindow *form1 = openPracticeWindow();
     for (int i = 0; i < 4; ++i)
         form1->button(QStringLiteral("Command4"))->click();
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第5题 共40题"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第5题 共40题"));
 
     for (const char *way : {"Command1", "Command2"}) {
-        Form2 *form2 = openMarking(form1);
+        MarkingWindow *form2 = openMarking(form1);
         QVERIFY(form2);
         form2->button(QStringLiteral("Command6"))->click();
         QVERIFY(form2->button(QStringLiteral("Command14"))->isEnabled());
         form2->button(QString::fromLatin1(way))->click();
         QVERIFY2(!isLoaded("Form2"), way);
         QVERIFY(form1->isVisible());
-        QCOMPARE(form1->Text2()->text(), QStringLiteral("第5题 共40题"));
-        QVERIFY(form1->Text1()->toPlainText().startsWith(QStringLiteral("Question 5 ")));
-        QCOMPARE(form1->Adodc1()->recordSource(), QStringLiteral("select * from zk"));
-        QCOMPARE(form1->Adodc1()->recordCount(), 40);
-        if (QByteArray(way) == "Command1") // "继续练习" brings Form1 forward
+        QCOMPARE(form1->positionBox()->text(), QStringLiteral("第5题 共40题"));
+        QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 5 ")));
+        QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk"));
+        QCOMPARE(form1->cursor()->recordCount(), 40);
+        if (QByteArray(way) == "Command1") // "继续练习" brings PracticeWindow forward
             QTRY_COMPARE(QApplication::activeWindow(), form1);
     }
-    // Form1 goes on from there.
+    // PracticeWindow goes on from there.
     form1->button(QStringLiteral("Command4"))->click();
-    QCOMPARE(form1->Text2()->text(), QStringLiteral("第6题 共40题"));
+    QCOMPARE(form1->positionBox()->text(), QStringLiteral("第6题 共40题"));
 }
 
-void TestForm2::aReopenedWindowStartsAfresh()
+void TestMarkingWindow::aReopenedWindowStartsAfresh()
 {
     TempBank bank(markedRows(3, 2), kCatalogue);
-    Form1 *form1 = openForm1();
-    Form2 *first = openMarking(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    MarkingWindow *first = openMarking(form1);
     first->button(QStringLiteral("Command6"))->click();
-    QCOMPARE(first->Text7()->text(), QStringLiteral(" 60%"));
+    QCOMPARE(first->rateBox()->text(), QStringLiteral(" 60%"));
     first->close(); // the close box unloads it
     QVERIFY(!isLoaded("Form2"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    Form2 *second = openMarking(form1);
+    MarkingWindow *second = openMarking(form1);
     QVERIFY(second);
-    QCOMPARE(second->Text5()->text(), QStringLiteral("0"));
-    QCOMPARE(second->Text6()->text(), QStringLiteral("0"));
-    QCOMPARE(second->Text7()->text(), QStringLiteral("0%"));
-    QCOMPARE(second->Text8()->text(), QStringLiteral("0"));
+    QCOMPARE(second->rightBox()->text(), QStringLiteral("0"));
+    QCOMPARE(second->wrongBox()->text(), QStringLiteral("0"));
+    QCOMPARE(second->rateBox()->text(), QStringLiteral("0%"));
+    QCOMPARE(second->totalBox()->text(), QStringLiteral("0"));
     QVERIFY(!second->button(QStringLiteral("Command14"))->isEnabled());
 
     // Showing it again while open keeps what it shows.
     second->button(QStringLiteral("Command6"))->click();
     QCOMPARE(openMarking(form1), second);
-    QCOMPARE(second->Text7()->text(), QStringLiteral(" 60%"));
+    QCOMPARE(second->rateBox()->text(), QStringLiteral(" 60%"));
 }
 
-void TestForm2::programEndWithTheMarkingWindowOpen()
+void TestMarkingWindow::programEndWithTheMarkingWindowOpen()
 {
     TempBank bank(markedRows(1, 1), kCatalogue);
-    Form1 *form1 = openForm1();
-    Form2 *form2 = openMarking(form1);
+    PracticeWindow *form1 = openPracticeWindow();
+    MarkingWindow *form2 = openMarking(form1);
     form2->button(QStringLiteral("Command6"))->click();
     MessageBox::queueAnswer(MessageBox::Yes);
     form1->button(QStringLiteral("Command8"))->click();
@@ -394,10 +394,10 @@ void TestForm2::programEndWithTheMarkingWindowOpen()
     QCOMPARE(bank.countMarked(0), 5);
 }
 
-void TestForm2::everyControlIsNamedForScreenReaders()
+void TestMarkingWindow::everyControlIsNamedForScreenReaders()
 {
     TempBank bank(markedRows(1, 1), kCatalogue);
-    Form2 *form2 = openMarking(openForm1());
+    MarkingWindow *form2 = openMarking(openPracticeWindow());
     QVERIFY(form2->isVisible());
     int checked = 0;
     for (QWidget *w : form2->findChildren<QWidget *>()) {
@@ -409,9 +409,9 @@ void TestForm2::everyControlIsNamedForScreenReaders()
         ++checked;
     }
     QCOMPARE(checked, 8); // four buttons, four result fields
-    QCOMPARE(QAccessible::queryAccessibleInterface(form2->Text7())->text(QAccessible::Name),
+    QCOMPARE(QAccessible::queryAccessibleInterface(form2->rateBox())->text(QAccessible::Name),
              QStringLiteral("正确率"));
 }
 
-QTEST_MAIN(TestForm2)
-#include "tst_form2.moc"
+QTEST_MAIN(TestMarkingWindow)
+#include "tst_markingwindow.moc"

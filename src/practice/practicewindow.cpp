@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "practicewindow.h"
 
 #include "boundfield.h"
 #include "catalogue.h"
@@ -72,8 +72,8 @@ void selectFirstTab(QWidget *form)
 
 } // namespace
 
-Form1::Form1(QWidget *parent)
-    : FormBase(QStringLiteral("Form1"), parent)
+PracticeWindow::PracticeWindow(QWidget *parent)
+    : ProgramWindow(QStringLiteral("Form1"), parent)
 {
     setWindowTitle(QStringLiteral("Quorvane（智能组卷系统）"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -98,32 +98,32 @@ Form1::Form1(QWidget *parent)
     buildMenu(menu);
 }
 
-void Form1::buildControls(QWidget *client)
+void PracticeWindow::buildControls(QWidget *client)
 {
-    m_text1 = new QPlainTextEdit(client);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setToolTip(QStringLiteral("试题区"));
-    m_text1->setFont(Look::songti(12));
-    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_questionBox = new QPlainTextEdit(client);
+    m_questionBox->setObjectName(QStringLiteral("Text1"));
+    m_questionBox->setToolTip(QStringLiteral("试题区"));
+    m_questionBox->setFont(Look::songti(12));
+    m_questionBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     {
-        QPalette pal = m_text1->palette();
+        QPalette pal = m_questionBox->palette();
         pal.setColor(QPalette::Text, Qt::black);
         pal.setColor(QPalette::Base, Qt::white);
-        m_text1->setPalette(pal);
+        m_questionBox->setPalette(pal);
     }
-    Look::place(m_text1, 120, 120, 7815, 3015);
+    Look::place(m_questionBox, 120, 120, 7815, 3015);
 
     Controls::panel(client, QStringLiteral("Text5"), 8040, 120, 1215, 3015);
 
     QGroupBox *frame2 = makeFrame(client, QStringLiteral("Frame2"), QStringLiteral("答案区"),
                                   QStringLiteral("试题答案区"), 8160, 240, 975, 1215);
-    m_text3 = new QLineEdit(frame2);
-    m_text3->setObjectName(QStringLiteral("Text3"));
-    m_text3->setToolTip(QStringLiteral("试题答案区"));
-    m_text3->setAlignment(Qt::AlignCenter);
-    m_text3->setFont(Look::songti(10.5));
-    Look::place(m_text3, 120, 240, 735, 375);
-    m_command1 = makeButton(frame2, QStringLiteral("Command1"), QStringLiteral("显示"),
+    m_answerBox = new QLineEdit(frame2);
+    m_answerBox->setObjectName(QStringLiteral("Text3"));
+    m_answerBox->setToolTip(QStringLiteral("试题答案区"));
+    m_answerBox->setAlignment(Qt::AlignCenter);
+    m_answerBox->setFont(Look::songti(10.5));
+    Look::place(m_answerBox, 120, 240, 735, 375);
+    m_showAnswerButton = makeButton(frame2, QStringLiteral("Command1"), QStringLiteral("显示"),
                             QStringLiteral("显示/隐藏试题答案"), 120, 720, 735, 375);
 
     QPushButton *command6 = makeButton(client, QStringLiteral("Command6"), QStringLiteral("自动阅卷"),
@@ -138,27 +138,27 @@ void Form1::buildControls(QWidget *client)
     Controls::panel(client, QStringLiteral("Text4"), 120, 3240, 9135, 795);
 
     QGroupBox *frame3 = makeFrame(client, QStringLiteral("Frame3"), QString(), QString(), 220, 3300, 3420, 615);
-    m_text2 = new QLineEdit(QStringLiteral("第1题 共1题"), frame3);
-    m_text2->setObjectName(QStringLiteral("Text2"));
-    m_text2->setToolTip(QStringLiteral("试题数目"));
-    m_text2->setAlignment(Qt::AlignCenter);
-    m_text2->setReadOnly(true);
+    m_positionBox = new QLineEdit(QStringLiteral("第1题 共1题"), frame3);
+    m_positionBox->setObjectName(QStringLiteral("Text2"));
+    m_positionBox->setToolTip(QStringLiteral("试题数目"));
+    m_positionBox->setAlignment(Qt::AlignCenter);
+    m_positionBox->setReadOnly(true);
     {
-        QPalette pal = m_text2->palette();
+        QPalette pal = m_positionBox->palette();
         pal.setColor(QPalette::Base, Qt::white);
-        m_text2->setPalette(pal);
+        m_positionBox->setPalette(pal);
     }
-    Look::place(m_text2, 110, 210, 1620, 300);
-    Look::keepTextWhole(m_text2); // 第100000题 共100000题 as well
+    Look::place(m_positionBox, 110, 210, 1620, 300);
+    Look::keepTextWhole(m_positionBox); // 第100000题 共100000题 as well
 
-    m_combo1 = new QComboBox(frame3);
-    m_combo1->setObjectName(QStringLiteral("Combo1"));
-    m_combo1->setToolTip(QStringLiteral("选择试题"));
-    m_combo1->setEditable(true);
-    m_combo1->setInsertPolicy(QComboBox::NoInsert);
-    m_combo1->setCompleter(nullptr);
-    m_combo1->lineEdit()->installEventFilter(new SwallowReturn(m_combo1));
-    Look::place(m_combo1, 1800, 210, 1545, 300);
+    m_categoryList = new QComboBox(frame3);
+    m_categoryList->setObjectName(QStringLiteral("Combo1"));
+    m_categoryList->setToolTip(QStringLiteral("选择试题"));
+    m_categoryList->setEditable(true);
+    m_categoryList->setInsertPolicy(QComboBox::NoInsert);
+    m_categoryList->setCompleter(nullptr);
+    m_categoryList->lineEdit()->installEventFilter(new SwallowReturn(m_categoryList));
+    Look::place(m_categoryList, 1800, 210, 1545, 300);
 
     QGroupBox *frame1 = makeFrame(client, QStringLiteral("Frame1"), QString(),
                                   QStringLiteral("请选择A、B、C、D，做好后点击‘按钮>>> ’，继续做下一题。"),
@@ -181,40 +181,40 @@ void Form1::buildControls(QWidget *client)
     QPushButton *command5 = makeButton(frame1, QStringLiteral("Command5"), QStringLiteral("最后题"),
                                        QStringLiteral("转到最后试题"), 4560, 160, 735, 375);
 
-    m_text6 = Controls::hiddenBox(client, QStringLiteral("Text6"), QString());
-    m_text7 = Controls::hiddenBox(client, QStringLiteral("Text7"), QStringLiteral("1"));
-    m_text8 = Controls::hiddenBox(client, QStringLiteral("Text8"), QStringLiteral("1"));
+    m_categoryBox = Controls::hiddenBox(client, QStringLiteral("Text6"), QString());
+    m_currentNumberBox = Controls::hiddenBox(client, QStringLiteral("Text7"), QStringLiteral("1"));
+    m_totalBox = Controls::hiddenBox(client, QStringLiteral("Text8"), QStringLiteral("1"));
 
     setBoxesLocked(true);
     applyAnswerColours(false);
 
-    // Tab order as designed; Text1 has the focus when the window opens.
-    QWidget *order[] = {m_text1, m_text3, m_command1, Option1(0), Option1(1), Option1(2), Option1(3),
+    // Tab order as designed; questionBox has the focus when the window opens.
+    QWidget *order[] = {m_questionBox, m_answerBox, m_showAnswerButton, optionButton(0), optionButton(1), optionButton(2), optionButton(3),
                         command5, command4, command3, command2, command6, command7, command8,
-                        command9, m_combo1, m_text2};
+                        command9, m_categoryList, m_positionBox};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-    m_text1->setFocus();
+    m_questionBox->setFocus();
 
-    connect(m_command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(command6, &QPushButton::clicked, this, &Form1::Command6_Click);
-    connect(command7, &QPushButton::clicked, this, &Form1::Command7_Click);
-    connect(command8, &QPushButton::clicked, this, &Form1::Command8_Click);
-    connect(command9, &QPushButton::clicked, this, &Form1::Command9_Click);
-    connect(m_options, &QButtonGroup::idClicked, this, &Form1::Option1_Click);
-    connect(m_combo1, qOverload<int>(&QComboBox::activated), this, &Form1::Combo1_Click);
-    connect(m_text6, &QLineEdit::textChanged, this, &Form1::Text6_Change);
+    connect(m_showAnswerButton, &QPushButton::clicked, this, &PracticeWindow::toggleAnswer);
+    connect(command2, &QPushButton::clicked, this, &PracticeWindow::showFirstQuestion);
+    connect(command3, &QPushButton::clicked, this, &PracticeWindow::showPreviousQuestion);
+    connect(command4, &QPushButton::clicked, this, &PracticeWindow::showNextQuestion);
+    connect(command5, &QPushButton::clicked, this, &PracticeWindow::showLastQuestion);
+    connect(command6, &QPushButton::clicked, this, &PracticeWindow::openMarking);
+    connect(command7, &QPushButton::clicked, this, &PracticeWindow::openComposition);
+    connect(command8, &QPushButton::clicked, this, &PracticeWindow::confirmExit);
+    connect(command9, &QPushButton::clicked, this, &PracticeWindow::openGuide);
+    connect(m_options, &QButtonGroup::idClicked, this, &PracticeWindow::onOptionPicked);
+    connect(m_categoryList, qOverload<int>(&QComboBox::activated), this, &PracticeWindow::onCategoryPicked);
+    connect(m_categoryBox, &QLineEdit::textChanged, this, &PracticeWindow::onCategoryChanged);
 
-    new BoundField(m_cursor, QStringLiteral("试题"), m_text1);
-    new BoundField(m_cursor, QStringLiteral("答案"), m_text3);
-    new BoundField(m_cursor, QStringLiteral("备注"), m_text6);
+    new BoundField(m_cursor, QStringLiteral("试题"), m_questionBox);
+    new BoundField(m_cursor, QStringLiteral("答案"), m_answerBox);
+    new BoundField(m_cursor, QStringLiteral("备注"), m_categoryBox);
 }
 
-void Form1::buildMenu(QMenuBar *menu)
+void PracticeWindow::buildMenu(QMenuBar *menu)
 {
     const auto named = [](QAction *action, const QString &name) {
         action->setObjectName(name);
@@ -223,54 +223,54 @@ void Form1::buildMenu(QMenuBar *menu)
     QMenu *file = menu->addMenu(QStringLiteral("文件"));
     file->setObjectName(QStringLiteral("FILE"));
     connect(named(file->addAction(QStringLiteral("退出")), QStringLiteral("EXIT")), &QAction::triggered,
-            this, &Form1::Command8_Click);
+            this, &PracticeWindow::confirmExit);
     QMenu *edit = menu->addMenu(QStringLiteral("编辑"));
     edit->setObjectName(QStringLiteral("EDIT"));
     connect(named(edit->addAction(QStringLiteral("修改试题")), QStringLiteral("XGST")), &QAction::triggered,
-            this, &Form1::XGST_Click);
+            this, &PracticeWindow::editQuestion);
     connect(named(edit->addAction(QStringLiteral("修改答案")), QStringLiteral("XGDA")), &QAction::triggered,
-            this, &Form1::XGDA_Click);
+            this, &PracticeWindow::editAnswer);
     connect(named(menu->addAction(QStringLiteral("自动阅卷")), QStringLiteral("ZDYJ")), &QAction::triggered,
-            this, &Form1::Command6_Click);
+            this, &PracticeWindow::openMarking);
     connect(named(menu->addAction(QStringLiteral("电脑组卷")), QStringLiteral("ZJ")), &QAction::triggered,
-            this, &Form1::ZJ_Click);
+            this, &PracticeWindow::openCompositionFirstPage);
     connect(named(menu->addAction(QStringLiteral("帮助")), QStringLiteral("HELP")), &QAction::triggered,
-            this, &Form1::Command9_Click);
+            this, &PracticeWindow::openGuide);
     connect(named(menu->addAction(QStringLiteral("关于")), QStringLiteral("ABOUT")), &QAction::triggered,
-            this, &Form1::ABOUT_Click);
+            this, &PracticeWindow::openAbout);
 }
 
-QRadioButton *Form1::Option1(int index) const
+QRadioButton *PracticeWindow::optionButton(int index) const
 {
     return qobject_cast<QRadioButton *>(m_options->button(index));
 }
 
-QPushButton *Form1::button(const QString &name) const
+QPushButton *PracticeWindow::button(const QString &name) const
 {
     return findChild<QPushButton *>(name);
 }
 
-QAction *Form1::menuAction(const QString &name) const
+QAction *PracticeWindow::menuAction(const QString &name) const
 {
     return findChild<QAction *>(name);
 }
 
 // ---- Load and the question set -------------------------------------------
 
-void Form1::Form_Load()
+void PracticeWindow::onLoad()
 {
     m_cursor->setRecordSource(QString::fromUtf8(QueryText::kAllQuestions));
     if (!m_cursor->refresh())
         MessageBox::show(this, m_cursor->lastError(), kProgramTitle);
-    m_text8->setText(QString::number(m_cursor->recordCount()));
-    m_text7->setText(QStringLiteral("1"));
+    m_totalBox->setText(QString::number(m_cursor->recordCount()));
+    m_currentNumberBox->setText(QStringLiteral("1"));
     refreshPositionText();
 
     const Catalogue::LoadResult catalogue = Catalogue::load(Catalogue::defaultPath());
     if (!catalogue.ok)
         MessageBox::show(this, catalogue.message, kProgramTitle);
-    m_combo1->addItems(catalogue.labels);
-    m_combo1->setEditText(m_text6->text());
+    m_categoryList->addItems(catalogue.labels);
+    m_categoryList->setEditText(m_categoryBox->text());
 
     connect(m_cursor, &QuestionCursor::storeFailed, this, [this](const QString &reason) {
         MessageBox::show(this, QStringLiteral("作答或修改暂时无法存入题库（%1），离开本题时将再次存入。").arg(reason),
@@ -278,102 +278,107 @@ void Form1::Form_Load()
     });
 }
 
-void Form1::ShowQuestionSet(const QString &queryText)
+void PracticeWindow::showQuestionSet(const QString &queryText)
 {
     m_cursor->setRecordSource(queryText);
     m_cursor->refresh();
-    m_text7->setText(QStringLiteral("1"));
-    m_text8->setText(QString::number(m_cursor->recordCount()));
+    m_currentNumberBox->setText(QStringLiteral("1"));
+    m_totalBox->setText(QString::number(m_cursor->recordCount()));
     refreshPositionText();
 }
 
-void Form1::refreshPositionText()
+void PracticeWindow::showWholeBank()
 {
-    m_text2->setText(QStringLiteral("第") + m_text7->text() + QStringLiteral("题 共") + m_text8->text()
+    showQuestionSet(QString::fromUtf8(QueryText::kAllQuestionsFromList));
+}
+
+void PracticeWindow::refreshPositionText()
+{
+    m_positionBox->setText(QStringLiteral("第") + m_currentNumberBox->text() + QStringLiteral("题 共") + m_totalBox->text()
                      + QStringLiteral("题"));
 }
 
-qint32 Form1::counter(QLineEdit *box) const
+qint32 PracticeWindow::counter(QLineEdit *box) const
 {
     return box->text().toInt();
 }
 
-void Form1::Text6_Change()
+void PracticeWindow::onCategoryChanged()
 {
-    m_combo1->setEditText(m_text6->text());
+    m_categoryList->setEditText(m_categoryBox->text());
 }
 
-void Form1::Combo1_Click(int index)
+void PracticeWindow::onCategoryPicked(int index)
 {
-    ShowQuestionSet(QueryText::categoryQuery(m_combo1->itemText(index)));
+    showQuestionSet(QueryText::categoryQuery(m_categoryList->itemText(index)));
 }
 
 // ---- Navigation -------------------------------------------------------------
 
-bool Form1::contentGuard(const QString &message, const QString &title)
+bool PracticeWindow::contentGuard(const QString &message, const QString &title)
 {
-    if (!m_text1->toPlainText().isEmpty() && !m_text3->text().isEmpty())
+    if (!m_questionBox->toPlainText().isEmpty() && !m_answerBox->text().isEmpty())
         return true;
     MessageBox::show(this, message, title);
     return false;
 }
 
-void Form1::Command2_Click()
+void PracticeWindow::showFirstQuestion()
 {
     if (!contentGuard(QStringLiteral("试题和答案不能为空，请有试题或答案栏输入相应内容！！"), QStringLiteral("出错了")))
         return;
     m_cursor->moveFirst();
-    m_text7->setText(QStringLiteral("1"));
-    m_text8->setText(QString::number(m_cursor->recordCount()));
+    m_currentNumberBox->setText(QStringLiteral("1"));
+    m_totalBox->setText(QString::number(m_cursor->recordCount()));
     refreshPositionText();
 }
 
-void Form1::Command5_Click()
+void PracticeWindow::showLastQuestion()
 {
     if (!contentGuard(QStringLiteral("试题和答案不能为空，请有试题或答案栏输入相应内容！！"), QStringLiteral("出错了")))
         return;
     m_cursor->moveLast();
-    m_text7->setText(QString::number(m_cursor->recordCount()));
-    m_text8->setText(QString::number(m_cursor->recordCount()));
+    m_currentNumberBox->setText(QString::number(m_cursor->recordCount()));
+    m_totalBox->setText(QString::number(m_cursor->recordCount()));
     refreshPositionText();
 }
 
-void Form1::Command3_Click()
+void PracticeWindow::showPreviousQuestion()
 {
     if (!contentGuard(QStringLiteral("试题和答案不能为空，请有试题或答案栏输入相应内容！！"), QStringLiteral("出错了")))
         return;
     m_cursor->movePrevious();
-    m_text7->setText(QString::number(counter(m_text7) - 1));
+    m_currentNumberBox->setText(QString::number(counter(m_currentNumberBox) - 1));
     if (m_cursor->isBOF()) {
         MessageBox::show(this, QStringLiteral("已到第一道试题！"), kProgramTitle);
         m_cursor->moveNext();
-        m_text7->setText(QString::number(counter(m_text7) + 1));
+        m_currentNumberBox->setText(QString::number(counter(m_currentNumberBox) + 1));
     }
     restoreOptions();
-    m_text8->setText(QString::number(m_cursor->recordCount()));
+    m_totalBox->setText(QString::number(m_cursor->recordCount()));
     refreshPositionText();
 }
 
-void Form1::Command4_Click()
+void PracticeWindow::showNextQuestion()
 {
     if (!contentGuard(QStringLiteral("试题和答案不能为空，请在试题或答案栏内输入相应内容！！"), QStringLiteral("出错啦！")))
         return;
     setBoxesLocked(true);
     m_cursor->moveNext();
-    m_text7->setText(QString::number(counter(m_text7) + 1));
+    m_currentNumberBox->setText(QString::number(counter(m_currentNumberBox) + 1));
     if (m_cursor->isEOF()) {
         MessageBox::show(this, QStringLiteral("已到最后一道试题！"), kProgramTitle);
         m_cursor->movePrevious();
-        m_text7->setText(QString::number(counter(m_text7) - 1));
+        m_currentNumberBox->setText(QString::number(counter(m_currentNumberBox) - 1));
     }
     restoreOptions();
-    m_text8->setText(QString::number(m_cursor->recordCount()));
+    m_totalBox->setText(QString::number(m_cursor->recordCount()));
     refreshPositionText();
 }
 
 // ---- Answering --------------------------------------------------------------
 
-void Form1::restoreOptions()
+void PracticeWindow::restoreOptions()
 {
     const QString picked = m_cursor->field(BankSchema::Picked).toString();
     if (picked == QLatin1String(BankSchema::kNoPick)) {
@@ -386,33 +391,33 @@ void Form1::restoreOptions()
     // Any other value leaves the buttons as they are.
 }
 
-void Form1::selectOption(int index)
+void PracticeWindow::selectOption(int index)
 {
     // Selecting from code is a choice like a click: the handling runs once.
     {
         const QSignalBlocker block(m_options);
-        Option1(index)->setChecked(true);
+        optionButton(index)->setChecked(true);
     }
-    Option1_Click(index);
+    onOptionPicked(index);
 }
 
-void Form1::clearOptions()
+void PracticeWindow::clearOptions()
 {
     m_options->setExclusive(false);
     for (int k = 0; k < 4; ++k)
-        Option1(k)->setChecked(false);
+        optionButton(k)->setChecked(false);
     m_options->setExclusive(true);
 }
 
-void Form1::Option1_Click(int)
+void PracticeWindow::onOptionPicked(int)
 {
     if (!m_cursor->hasCurrentRow())
         return; // an empty set has no row to mark
-    const QString answer = m_text3->text();
+    const QString answer = m_answerBox->text();
     bool right = false;
     QString letter = QString::fromLatin1(BankSchema::kNoPick);
     for (int k = 0; k < 4; ++k) {
-        if (!Option1(k)->isChecked())
+        if (!optionButton(k)->isChecked())
             continue;
         right = right || answer == QString(kLetters.at(k));
         if (letter == QLatin1String(BankSchema::kNoPick))
@@ -422,50 +427,50 @@ void Form1::Option1_Click(int)
     m_cursor->setField(BankSchema::Picked, letter);
 }
 
-void Form1::Command1_Click()
+void PracticeWindow::toggleAnswer()
 {
-    const bool show = m_command1->text() == QStringLiteral("显示");
-    m_command1->setText(show ? QStringLiteral("隐藏") : QStringLiteral("显示"));
+    const bool show = m_showAnswerButton->text() == QStringLiteral("显示");
+    m_showAnswerButton->setText(show ? QStringLiteral("隐藏") : QStringLiteral("显示"));
     applyAnswerColours(show);
 }
 
-void Form1::applyAnswerColours(bool shown)
+void PracticeWindow::applyAnswerColours(bool shown)
 {
-    QPalette pal = m_text3->palette();
+    QPalette pal = m_answerBox->palette();
     const QColor text = shown ? QColor(0, 0, 255) : Look::scrollBarColour();
     const QColor base = shown ? QColor(255, 255, 255) : Look::scrollBarColour();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         pal.setColor(group, QPalette::Text, text);
         pal.setColor(group, QPalette::Base, base);
     }
-    m_text3->setPalette(pal);
+    m_answerBox->setPalette(pal);
 }
 
 // ---- Editing ----------------------------------------------------------------
 
-void Form1::setBoxesLocked(bool locked)
+void PracticeWindow::setBoxesLocked(bool locked)
 {
-    m_text1->setReadOnly(locked);
+    m_questionBox->setReadOnly(locked);
     if (locked)
-        m_text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_text3->setReadOnly(locked);
+        m_questionBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_answerBox->setReadOnly(locked);
 }
 
-void Form1::XGST_Click()
+void PracticeWindow::editQuestion()
 {
-    m_text1->setReadOnly(false);
-    m_text1->setFocus();
+    m_questionBox->setReadOnly(false);
+    m_questionBox->setFocus();
 }
 
-void Form1::XGDA_Click()
+void PracticeWindow::editAnswer()
 {
-    m_text3->setReadOnly(false);
-    m_text3->setFocus();
+    m_answerBox->setReadOnly(false);
+    m_answerBox->setFocus();
 }
 
 // ---- Menu, command buttons and exit -----------------------------------------
 
-void Form1::storeCurrentRow()
+void PracticeWindow::storeCurrentRow()
 {
     // Leave the row and come back, so that a pick or an edit is in the bank.
     if (!m_cursor->hasCurrentRow())
@@ -474,13 +479,13 @@ void Form1::storeCurrentRow()
     m_cursor->movePrevious();
 }
 
-void Form1::Command6_Click()
+void PracticeWindow::openMarking()
 {
     storeCurrentRow();
     WindowRegistry::instance().show(QStringLiteral("Form2"));
 }
 
-void Form1::Command7_Click()
+void PracticeWindow::openComposition()
 {
     WindowRegistry &registry = WindowRegistry::instance();
     registry.hide(QStringLiteral("Form1"));
@@ -488,23 +493,23 @@ void Form1::Command7_Click()
         registry.show(QStringLiteral("Form1"));
 }
 
-void Form1::ZJ_Click()
+void PracticeWindow::openCompositionFirstPage()
 {
-    Command7_Click();
+    openComposition();
     selectFirstTab(WindowRegistry::instance().find(QStringLiteral("Form3")));
 }
 
-void Form1::Command9_Click()
+void PracticeWindow::openGuide()
 {
     selectFirstTab(WindowRegistry::instance().show(QStringLiteral("Form6")));
 }
 
-void Form1::ABOUT_Click()
+void PracticeWindow::openAbout()
 {
     WindowRegistry::instance().show(QStringLiteral("frmAbout"));
 }
 
-void Form1::Command8_Click()
+void PracticeWindow::confirmExit()
 {
     storeCurrentRow();
     if (MessageBox::show(this, QStringLiteral("真的要退出<<Quorvane>>吗?"), QStringLiteral("退出系统"),
@@ -521,7 +526,7 @@ void Form1::Command8_Click()
     registry.unload(QStringLiteral("Form1"));
 }
 
-void Form1::Form_Unload()
+void PracticeWindow::onUnload()
 {
     WindowRegistry::instance().show(QStringLiteral("frmSplash"));
     // After a confirmed exit whose reset could not write the bank, the user
@@ -533,7 +538,7 @@ void Form1::Form_Unload()
     m_cursor->close();
 }
 
-void Form1::resetMarks()
+void PracticeWindow::resetMarks()
 {
     // Every marked row back to 0 / "E" in one transaction: either all marks
     // are reset or, should the program die half-way or the bank be locked by

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formbase.h"
+#include "programwindow.h"
 
 #include <QPixmap>
 
@@ -9,16 +9,16 @@ class QPushButton;
 // The about window: the program's emblem, title and version, what it does,
 // and a short warning. Its button, Enter, Esc, the close box and a click on
 // the free background close it.
-class frmAbout : public FormBase
+class AboutWindow : public ProgramWindow
 {
     Q_OBJECT
 public:
-    explicit frmAbout(QWidget *parent = nullptr);
+    explicit AboutWindow(QWidget *parent = nullptr);
 
-    QPushButton *cmdOK() const { return m_cmdOK; }
+    QPushButton *closeButton() const { return m_closeButton; }
 
-    void cmdOK_Click();
-    void Form_Click();
+    void leave();
+    void onBackgroundClick();
 
     // The emblem shown at the top left: a marked answer sheet, 65 × 66 pixels.
     static QPixmap emblem();
@@ -30,6 +30,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QPushButton *m_cmdOK = nullptr;
+    QPushButton *m_closeButton = nullptr;
     bool m_backgroundPressed = false;
 };

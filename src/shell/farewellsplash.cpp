@@ -1,4 +1,4 @@
-#include "frmsplash.h"
+#include "farewellsplash.h"
 
 #include "look.h"
 #include "windowregistry.h"
@@ -8,8 +8,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-frmSplash::frmSplash(QWidget *parent)
-    : FormBase(QStringLiteral("frmSplash"), parent)
+FarewellSplash::FarewellSplash(QWidget *parent)
+    : ProgramWindow(QStringLiteral("frmSplash"), parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setClientSizeTwips(9450, 4785);
@@ -30,30 +30,30 @@ frmSplash::frmSplash(QWidget *parent)
         label->installEventFilter(this);
         return label;
     };
-    m_label1 = greenLabel(QStringLiteral("Label1"), QStringLiteral("感谢使用《Quorvane》"), Look::songti(36));
-    Look::place(m_label1, 600, 600, 8655, 855);
-    m_label3 = greenLabel(QStringLiteral("Label3"), QStringLiteral("有志者事竞成！"),
+    m_thanksLabel = greenLabel(QStringLiteral("Label1"), QStringLiteral("感谢使用《Quorvane》"), Look::songti(36));
+    Look::place(m_thanksLabel, 600, 600, 8655, 855);
+    m_mottoLabel = greenLabel(QStringLiteral("Label3"), QStringLiteral("有志者事竞成！"),
                           Look::withFamily(QStringLiteral("华文行楷"), 48));
-    Look::place(m_label3, 1560, 2040, 6855, 975);
+    Look::place(m_mottoLabel, 1560, 2040, 6855, 975);
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(2000);
-    m_timer1->setSingleShot(true);
-    connect(m_timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
+    m_endTimer = new QTimer(this);
+    m_endTimer->setObjectName(QStringLiteral("Timer1"));
+    m_endTimer->setInterval(2000);
+    m_endTimer->setSingleShot(true);
+    connect(m_endTimer, &QTimer::timeout, this, &FarewellSplash::endProgram);
 }
 
-void frmSplash::Form_Load()
+void FarewellSplash::onLoad()
 {
-    m_timer1->start();
+    m_endTimer->start();
 }
 
-void frmSplash::Form_Unload()
+void FarewellSplash::onUnload()
 {
-    m_timer1->stop(); // the timer stops with the window
+    m_endTimer->stop(); // the timer stops with the window
 }
 
-void frmSplash::Timer1_Timer()
+void FarewellSplash::endProgram()
 {
     WindowRegistry &registry = WindowRegistry::instance();
     const QString order[] = {QStringLiteral("Form1"), QStringLiteral("frmSplash"), QStringLiteral("Form2"),
@@ -63,23 +63,23 @@ void frmSplash::Timer1_Timer()
         registry.unload(name);
 }
 
-void frmSplash::Form_Click()
+void FarewellSplash::onBackgroundClick()
 {
     WindowRegistry::instance().unload(objectName());
 }
 
-void frmSplash::mousePressEvent(QMouseEvent *event)
+void FarewellSplash::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
-        Form_Click();
+        onBackgroundClick();
 }
 
-bool frmSplash::eventFilter(QObject *watched, QEvent *event)
+bool FarewellSplash::eventFilter(QObject *watched, QEvent *event)
 {
     // A click on either text closes the farewell window like one on its background.
-    if (event->type() == QEvent::MouseButtonPress && (watched == m_label1 || watched == m_label3)) {
-        Form_Click();
+    if (event->type() == QEvent::MouseButtonPress && (watched == m_thanksLabel || watched == m_mottoLabel)) {
+        onBackgroundClick();
         return true;
     }
-    return FormBase::eventFilter(watched, event);
+    return ProgramWindow::eventFilter(watched, event);
 }
