@@ -84,9 +84,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildIntelligentPage(QWidget *page);
-    void buildManualPage(QWidget *page);
-    void buildHelpPage(QWidget *page);
+    void bindRandomPage();
+    void bindManualPage();
     void reselectCountBox();
     void fitBankSizeBox();
     void refreshCounter();

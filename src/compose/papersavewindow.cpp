@@ -1,9 +1,9 @@
 #include "papersavewindow.h"
 
 #include "boundfield.h"
-#include "controls.h"
 #include "folderlist.h"
-#include "look.h"
+#include "ui_papersavewindow.h"
+#include "windowstyle.h"
 #include "messagebox.h"
 #include "paper.h"
 #include "paperpath.h"
@@ -21,8 +21,6 @@
 #include <QStorageInfo>
 
 #include <limits>
-
-using namespace Controls;
 
 namespace {
 
@@ -59,43 +57,23 @@ QString shownPath(const QString &path)
 PaperSaveWindow::PaperSaveWindow(const QString &windowName, PaperKind kind, PaperSource source, QWidget *parent)
     : ProgramWindow(windowName, parent), m_kind(kind), m_paperSource(std::move(source))
 {
-    setWindowTitle(kTitle);
+    Ui::PaperSaveWindow().setupUi(this);
+    setObjectName(windowName); // one form serves both save windows
+    WindowStyle::finishForm(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setClientSizeTwips(5310, 4380);
 
-    QGroupBox *frame1 = frame(this, QStringLiteral("Frame1"), QStringLiteral("保存在："), 120, 120, 2415, 2775);
-    m_driveList = new QComboBox(frame1);
-    m_driveList->setObjectName(QStringLiteral("Drive1"));
-    Look::place(m_driveList, 120, 240, 2175, 300);
-    m_folderList = new FolderList(frame1);
-    m_folderList->setObjectName(QStringLiteral("Dir1"));
-    Look::place(m_folderList, 120, 680, 2175, 1980);
-
-    QGroupBox *frame3 = frame(this, QStringLiteral("Frame3"), QStringLiteral("已有文件："), 2640, 120, 2535, 2775);
-    m_fileList = new QListWidget(frame3);
-    m_fileList->setObjectName(QStringLiteral("File1"));
-    Look::place(m_fileList, 120, 240, 2295, 2430);
-
-    QGroupBox *frame2 = frame(this, QStringLiteral("Frame2"), QStringLiteral("文件名："), 120, 3000, 5055, 735);
-    m_nameBox = new QLineEdit(frame2);
-    m_nameBox->setObjectName(QStringLiteral("Text4"));
-    m_nameBox->setMaxLength(std::numeric_limits<int>::max()); // the name is used as typed, never cut
-    Look::place(m_nameBox, 120, 240, 4815, 375);
+    m_driveList = control<QComboBox>(QStringLiteral("Drive1"));
+    m_folderList = control<FolderList>(QStringLiteral("Dir1"));
+    m_fileList = control<QListWidget>(QStringLiteral("File1"));
+    m_nameBox = control<QLineEdit>(QStringLiteral("Text4"));
     m_nameBox->installEventFilter(this);
-
-    m_saveButton = button(this, QStringLiteral("Command1"), QStringLiteral("保    存"), QString(), 1080, 3840, 1215, 375);
-    m_cancelButton = button(this, QStringLiteral("Command3"), QStringLiteral("取    消"), QString(), 2760, 3840, 1215, 375);
-
+    m_saveButton = control<QPushButton>(QStringLiteral("Command1"));
+    m_cancelButton = control<QPushButton>(QStringLiteral("Command3"));
     // The extension and the full path of the last save, never seen.
-    m_extensionBox = hiddenBox(this, QStringLiteral("Text3"), QString());
-    m_pathBox = hiddenBox(this, QStringLiteral("Text1"), QString());
-    m_pathBox->setMaxLength(std::numeric_limits<int>::max());
+    m_extensionBox = control<QLineEdit>(QStringLiteral("Text3"));
+    m_pathBox = control<QLineEdit>(QStringLiteral("Text1"));
 
-    // Read out by their frames' captions; the window of the random paper also shows tooltips.
-    Look::nameForScreenReaders(m_driveList, QStringLiteral("保存在：驱动器"));
-    Look::nameForScreenReaders(m_folderList, QStringLiteral("保存在：文件夹"));
-    Look::nameForScreenReaders(m_fileList, QStringLiteral("已有文件："));
-    Look::nameForScreenReaders(m_nameBox, QStringLiteral("文件名："));
+    // The window of the random paper also shows tooltips.
     if (m_kind == PaperKind::RandomPaper) {
         m_saveButton->setToolTip(QStringLiteral("保存"));
         m_cancelButton->setToolTip(QStringLiteral("返回"));
@@ -104,12 +82,6 @@ PaperSaveWindow::PaperSaveWindow(const QString &windowName, PaperKind kind, Pape
         m_folderList->setToolTip(QStringLiteral("选择文件夹"));
         m_fileList->setToolTip(QStringLiteral("已有文件"));
     }
-
-    setTabOrder(m_driveList, m_folderList);
-    setTabOrder(m_folderList, m_fileList);
-    setTabOrder(m_fileList, m_nameBox);
-    setTabOrder(m_nameBox, m_saveButton);
-    setTabOrder(m_saveButton, m_cancelButton);
 
     connect(m_driveList, qOverload<int>(&QComboBox::activated), this, &PaperSaveWindow::onDriveChanged);
     connect(m_folderList, &FolderList::changed, this, &PaperSaveWindow::onFolderChanged);

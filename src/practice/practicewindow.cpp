@@ -2,8 +2,8 @@
 
 #include "boundfield.h"
 #include "catalogue.h"
-#include "controls.h"
-#include "look.h"
+#include "ui_practicewindow.h"
+#include "windowstyle.h"
 #include "messagebox.h"
 #include "questioncursor.h"
 #include "querytext.h"
@@ -30,20 +30,6 @@ namespace {
 
 const QString kProgramTitle = QStringLiteral("Quorvane");
 const QString kLetters = QStringLiteral("ABCD");
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,
-                        const QString &tooltip, int l, int t, int w, int h)
-{
-    return Controls::button(parent, name, caption, tooltip, l, t, w, h);
-}
-
-QGroupBox *makeFrame(QWidget *parent, const QString &name, const QString &caption,
-                     const QString &tooltip, int l, int t, int w, int h)
-{
-    QGroupBox *frame = Controls::frame(parent, name, caption, l, t, w, h);
-    frame->setToolTip(tooltip);
-    return frame;
-}
 
 // Pressing Enter in the category box's text must not pick an entry: only a
 // choice from the list filters the questions.
@@ -75,13 +61,15 @@ void selectFirstTab(QWidget *form)
 PracticeWindow::PracticeWindow(QWidget *parent)
     : ProgramWindow(QStringLiteral("Form1"), parent)
 {
-    setWindowTitle(QStringLiteral("Quorvane（智能组卷系统）"));
+    Ui::PracticeWindow().setupUi(this);
+    WindowStyle::finishForm(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     m_cursor = new QuestionCursor(this);
     m_cursor->setObjectName(QStringLiteral("Adodc1"));
 
+    // The menu bar above the client area, whose size is fixed.
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -89,122 +77,45 @@ PracticeWindow::PracticeWindow(QWidget *parent)
     auto *menu = new QMenuBar(this);
     menu->setObjectName(QStringLiteral("MenuBar"));
     layout->setMenuBar(menu);
-    auto *client = new QWidget(this);
-    client->setObjectName(QStringLiteral("Client"));
-    client->setFixedSize(Look::twips(9360), Look::twips(4125));
-    layout->addWidget(client);
+    layout->addWidget(control<QWidget>(QStringLiteral("Client")));
 
-    buildControls(client);
+    bindControls();
     buildMenu(menu);
 }
 
-void PracticeWindow::buildControls(QWidget *client)
+void PracticeWindow::bindControls()
 {
-    m_questionBox = new QPlainTextEdit(client);
-    m_questionBox->setObjectName(QStringLiteral("Text1"));
-    m_questionBox->setToolTip(QStringLiteral("试题区"));
-    m_questionBox->setFont(Look::songti(12));
-    m_questionBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    {
-        QPalette pal = m_questionBox->palette();
-        pal.setColor(QPalette::Text, Qt::black);
-        pal.setColor(QPalette::Base, Qt::white);
-        m_questionBox->setPalette(pal);
-    }
-    Look::place(m_questionBox, 120, 120, 7815, 3015);
+    m_questionBox = control<QPlainTextEdit>(QStringLiteral("Text1"));
+    m_positionBox = control<QLineEdit>(QStringLiteral("Text2"));
+    m_answerBox = control<QLineEdit>(QStringLiteral("Text3"));
+    m_categoryBox = control<QLineEdit>(QStringLiteral("Text6"));
+    m_currentNumberBox = control<QLineEdit>(QStringLiteral("Text7"));
+    m_totalBox = control<QLineEdit>(QStringLiteral("Text8"));
+    m_categoryList = control<QComboBox>(QStringLiteral("Combo1"));
+    m_showAnswerButton = control<QPushButton>(QStringLiteral("Command1"));
+    m_options = new QButtonGroup(this);
+    for (int k = 0; k < 4; ++k)
+        m_options->addButton(control<QRadioButton>(QStringLiteral("Option1(%1)").arg(k)), k);
 
-    Controls::panel(client, QStringLiteral("Text5"), 8040, 120, 1215, 3015);
-
-    QGroupBox *frame2 = makeFrame(client, QStringLiteral("Frame2"), QStringLiteral("答案区"),
-                                  QStringLiteral("试题答案区"), 8160, 240, 975, 1215);
-    m_answerBox = new QLineEdit(frame2);
-    m_answerBox->setObjectName(QStringLiteral("Text3"));
-    m_answerBox->setToolTip(QStringLiteral("试题答案区"));
-    m_answerBox->setAlignment(Qt::AlignCenter);
-    m_answerBox->setFont(Look::songti(10.5));
-    Look::place(m_answerBox, 120, 240, 735, 375);
-    m_showAnswerButton = makeButton(frame2, QStringLiteral("Command1"), QStringLiteral("显示"),
-                            QStringLiteral("显示/隐藏试题答案"), 120, 720, 735, 375);
-
-    QPushButton *command6 = makeButton(client, QStringLiteral("Command6"), QStringLiteral("自动阅卷"),
-                                       QStringLiteral("自动批阅"), 8160, 1560, 975, 375);
-    QPushButton *command7 = makeButton(client, QStringLiteral("Command7"), QStringLiteral("电脑组卷"),
-                                       QStringLiteral("电脑组卷"), 8160, 1920, 975, 375);
-    QPushButton *command9 = makeButton(client, QStringLiteral("Command9"), QStringLiteral("操作向导"),
-                                       QStringLiteral("操作向导"), 8160, 2280, 975, 375);
-    QPushButton *command8 = makeButton(client, QStringLiteral("Command8"), QStringLiteral("退出系统"),
-                                       QStringLiteral("退出系统"), 8160, 2640, 975, 375);
-
-    Controls::panel(client, QStringLiteral("Text4"), 120, 3240, 9135, 795);
-
-    QGroupBox *frame3 = makeFrame(client, QStringLiteral("Frame3"), QString(), QString(), 220, 3300, 3420, 615);
-    m_positionBox = new QLineEdit(QStringLiteral("第1题 共1题"), frame3);
-    m_positionBox->setObjectName(QStringLiteral("Text2"));
-    m_positionBox->setToolTip(QStringLiteral("试题数目"));
-    m_positionBox->setAlignment(Qt::AlignCenter);
-    m_positionBox->setReadOnly(true);
-    {
-        QPalette pal = m_positionBox->palette();
-        pal.setColor(QPalette::Base, Qt::white);
-        m_positionBox->setPalette(pal);
-    }
-    Look::place(m_positionBox, 110, 210, 1620, 300);
-    Look::keepTextWhole(m_positionBox); // 第100000题 共100000题 as well
-
-    m_categoryList = new QComboBox(frame3);
-    m_categoryList->setObjectName(QStringLiteral("Combo1"));
-    m_categoryList->setToolTip(QStringLiteral("选择试题"));
-    m_categoryList->setEditable(true);
-    m_categoryList->setInsertPolicy(QComboBox::NoInsert);
+    WindowStyle::keepTextWhole(m_positionBox); // 第100000题 共100000题 as well
     m_categoryList->setCompleter(nullptr);
     m_categoryList->lineEdit()->installEventFilter(new SwallowReturn(m_categoryList));
-    Look::place(m_categoryList, 1800, 210, 1545, 300);
-
-    QGroupBox *frame1 = makeFrame(client, QStringLiteral("Frame1"), QString(),
-                                  QStringLiteral("请选择A、B、C、D，做好后点击‘按钮>>> ’，继续做下一题。"),
-                                  3720, 3300, 5415, 615);
-    m_options = new QButtonGroup(this);
-    const int lefts[] = {120, 720, 1320, 1920};
-    for (int k = 0; k < 4; ++k) {
-        auto *option = new QRadioButton(QString(kLetters.at(k)), frame1);
-        option->setObjectName(QStringLiteral("Option1(%1)").arg(k));
-        option->setToolTip(QStringLiteral("如果答案是‘%1’请单击选中！").arg(kLetters.at(k)));
-        Look::place(option, lefts[k], 240, 615, 255);
-        m_options->addButton(option, k);
-    }
-    QPushButton *command4 = makeButton(frame1, QStringLiteral("Command4"), QStringLiteral("下一题"),
-                                       QStringLiteral("转到下一试题"), 2400, 160, 735, 375);
-    QPushButton *command3 = makeButton(frame1, QStringLiteral("Command3"), QStringLiteral("上一题"),
-                                       QStringLiteral("转到上一试题"), 3120, 160, 735, 375);
-    QPushButton *command2 = makeButton(frame1, QStringLiteral("Command2"), QStringLiteral("第一题"),
-                                       QStringLiteral("转到第一道试题"), 3840, 160, 735, 375);
-    QPushButton *command5 = makeButton(frame1, QStringLiteral("Command5"), QStringLiteral("最后题"),
-                                       QStringLiteral("转到最后试题"), 4560, 160, 735, 375);
-
-    m_categoryBox = Controls::hiddenBox(client, QStringLiteral("Text6"), QString());
-    m_currentNumberBox = Controls::hiddenBox(client, QStringLiteral("Text7"), QStringLiteral("1"));
-    m_totalBox = Controls::hiddenBox(client, QStringLiteral("Text8"), QStringLiteral("1"));
-
     setBoxesLocked(true);
     applyAnswerColours(false);
-
-    // Tab order as designed; questionBox has the focus when the window opens.
-    QWidget *order[] = {m_questionBox, m_answerBox, m_showAnswerButton, optionButton(0), optionButton(1), optionButton(2), optionButton(3),
-                        command5, command4, command3, command2, command6, command7, command8,
-                        command9, m_categoryList, m_positionBox};
-    for (size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
     m_questionBox->setFocus();
 
-    connect(m_showAnswerButton, &QPushButton::clicked, this, &PracticeWindow::toggleAnswer);
-    connect(command2, &QPushButton::clicked, this, &PracticeWindow::showFirstQuestion);
-    connect(command3, &QPushButton::clicked, this, &PracticeWindow::showPreviousQuestion);
-    connect(command4, &QPushButton::clicked, this, &PracticeWindow::showNextQuestion);
-    connect(command5, &QPushButton::clicked, this, &PracticeWindow::showLastQuestion);
-    connect(command6, &QPushButton::clicked, this, &PracticeWindow::openMarking);
-    connect(command7, &QPushButton::clicked, this, &PracticeWindow::openComposition);
-    connect(command8, &QPushButton::clicked, this, &PracticeWindow::confirmExit);
-    connect(command9, &QPushButton::clicked, this, &PracticeWindow::openGuide);
+    const auto onClick = [this](const char *name, void (PracticeWindow::*handler)()) {
+        connect(control<QPushButton>(QString::fromLatin1(name)), &QPushButton::clicked, this, handler);
+    };
+    onClick("Command1", &PracticeWindow::toggleAnswer);
+    onClick("Command2", &PracticeWindow::showFirstQuestion);
+    onClick("Command3", &PracticeWindow::showPreviousQuestion);
+    onClick("Command4", &PracticeWindow::showNextQuestion);
+    onClick("Command5", &PracticeWindow::showLastQuestion);
+    onClick("Command6", &PracticeWindow::openMarking);
+    onClick("Command7", &PracticeWindow::openComposition);
+    onClick("Command8", &PracticeWindow::confirmExit);
+    onClick("Command9", &PracticeWindow::openGuide);
     connect(m_options, &QButtonGroup::idClicked, this, &PracticeWindow::onOptionPicked);
     connect(m_categoryList, qOverload<int>(&QComboBox::activated), this, &PracticeWindow::onCategoryPicked);
     connect(m_categoryBox, &QLineEdit::textChanged, this, &PracticeWindow::onCategoryChanged);
@@ -437,8 +348,8 @@ void PracticeWindow::toggleAnswer()
 void PracticeWindow::applyAnswerColours(bool shown)
 {
     QPalette pal = m_answerBox->palette();
-    const QColor text = shown ? QColor(0, 0, 255) : Look::scrollBarColour();
-    const QColor base = shown ? QColor(255, 255, 255) : Look::scrollBarColour();
+    const QColor text = shown ? QColor(0, 0, 255) : WindowStyle::scrollBarColour();
+    const QColor base = shown ? QColor(255, 255, 255) : WindowStyle::scrollBarColour();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         pal.setColor(group, QPalette::Text, text);
         pal.setColor(group, QPalette::Base, base);

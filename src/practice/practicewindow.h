@@ -65,7 +65,7 @@ public:
     void onCategoryChanged();
 
 private:
-    void buildControls(QWidget *client);
+    void bindControls();
     void buildMenu(QMenuBar *menu);
     bool contentGuard(const QString &message, const QString &title);
     void refreshPositionText();

@@ -1,7 +1,7 @@
 #include "aboutwindow.h"
 
-#include "look.h"
-#include "songlabel.h"
+#include "ui_aboutwindow.h"
+#include "windowstyle.h"
 #include "windowregistry.h"
 
 #include <QKeyEvent>
@@ -12,72 +12,20 @@
 #include <QPainterPath>
 #include <QPushButton>
 
-namespace {
-
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, int l, int t, int w, int h)
-{
-    auto *label = new SongLabel(name, text, parent);
-    Look::place(label, l, t, w, h);
-    return label;
-}
-
-// One line of the etched separator; clicks pass through it to the window.
-void makeLine(QWidget *parent, const QString &name, const QColor &colour, const QRect &pixels)
-{
-    auto *line = new QWidget(parent);
-    line->setObjectName(name);
-    line->setAttribute(Qt::WA_TransparentForMouseEvents);
-    line->setAutoFillBackground(true);
-    QPalette pal = line->palette();
-    pal.setColor(QPalette::Window, colour);
-    line->setPalette(pal);
-    line->setGeometry(pixels);
-}
-
-} // namespace
-
 AboutWindow::AboutWindow(QWidget *parent)
     : ProgramWindow(QStringLiteral("frmAbout"), parent)
 {
-    setWindowTitle(QStringLiteral("关于……"));
+    Ui::AboutWindow().setupUi(this);
+    WindowStyle::finishForm(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setClientSizeTwips(5730, 3555);
 
-    auto *image1 = new QLabel(this);
-    image1->setObjectName(QStringLiteral("Image1"));
-    image1->setPixmap(emblem());
-    image1->setAccessibleName(QStringLiteral("Quorvane 标志"));
-    Look::place(image1, 120, 360, 975, 990);
+    control<QLabel>(QStringLiteral("Image1"))->setPixmap(emblem());
+    // The lines of the etched separator let clicks through to the window.
+    for (const QString &line : {QStringLiteral("Line1(0)"), QStringLiteral("Line1(1)")})
+        control<QWidget>(line)->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    QLabel *title = makeLabel(this, QStringLiteral("lblTitle"), QStringLiteral("《Quorvane-智能组卷系统》"),
-                              1050, 174, 4485, 360);
-    title->setFont(Look::songti(15));
-    makeLabel(this, QStringLiteral("lblVersion"), QStringLiteral("版本：2.1"), 2040, 600, 2565, 225);
-    makeLabel(this, QStringLiteral("lblDescription"),
-              QStringLiteral("   此软件收集了近几年全国各地几千道英语中考试题，可作为初三学生英语方面的复习资料，"
-                             "也可作为初中英语老师的教学参考资料。"),
-              1050, 1200, 4485, 570);
-    makeLabel(this, QStringLiteral("Label1"),
-              QStringLiteral("   利用本软件可以轻松生成各种试卷，做题后电脑实行自动批阅，电脑根据做题结果，"
-                             "打出相应的评语；也可将题库中试题智能生成各种试卷。"),
-              1080, 1800, 4575, 615);
-
-    // The etched separator: a white line two pixels high with a grey one on
-    // its upper pixel.
-    makeLine(this, QStringLiteral("Line1(0)"), Qt::white,
-             QRect(Look::twips(120), Look::twips(2520), Look::twips(5640) - Look::twips(120), 2));
-    makeLine(this, QStringLiteral("Line1(1)"), QColor(128, 128, 128),
-             QRect(Look::twips(90), Look::twips(2520), Look::twips(5654) - Look::twips(90), 1));
-
-    makeLabel(this, QStringLiteral("lblDisclaimer"),
-              QStringLiteral("警告: 本软件及其题库受著作权法保护。未经许可，不得复制、修改或传播其全部或部分内容。"),
-              255, 2640, 3630, 825);
-
-    m_closeButton = new QPushButton(QStringLiteral("退    出"), this);
-    m_closeButton->setObjectName(QStringLiteral("cmdOK"));
-    m_closeButton->setDefault(true);
-    Look::place(m_closeButton, 4125, 2760, 1500, 345);
+    m_closeButton = control<QPushButton>(QStringLiteral("cmdOK"));
     m_closeButton->setFocus();
     connect(m_closeButton, &QPushButton::clicked, this, &AboutWindow::leave);
 

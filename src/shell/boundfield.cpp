@@ -1,9 +1,12 @@
 #include "boundfield.h"
 
+#include "paper.h"
+
 #include "questioncursor.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <limits>
@@ -66,4 +69,13 @@ void BoundField::handOver()
         m_cursor->setValue(m_column, exactText(m_plain));
         m_plain->document()->setModified(false);
     }
+}
+
+void appendText(QPlainTextEdit *box, const QString &text)
+{
+    QTextCursor end(box->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(Paper::toBoxText(text));
+    box->setTextCursor(end);
+    box->ensureCursorVisible();
 }

@@ -17,6 +17,9 @@ class QuestionCursor;
 // they are; only the breaks between the box's paragraphs become LF.
 QString exactText(const QPlainTextEdit *box);
 
+// Appends to a text box as the user sees it: line ends become the box's LF.
+void appendText(QPlainTextEdit *box, const QString &text);
+
 class BoundField : public QObject
 {
     Q_OBJECT

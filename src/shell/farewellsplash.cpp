@@ -1,6 +1,7 @@
 #include "farewellsplash.h"
 
-#include "look.h"
+#include "ui_farewellsplash.h"
+#include "windowstyle.h"
 #include "windowregistry.h"
 
 #include <QEvent>
@@ -11,30 +12,13 @@
 FarewellSplash::FarewellSplash(QWidget *parent)
     : ProgramWindow(QStringLiteral("frmSplash"), parent)
 {
+    Ui::FarewellSplash().setupUi(this);
+    WindowStyle::finishForm(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setClientSizeTwips(9450, 4785);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    setPalette(pal);
-
-    const auto greenLabel = [this](const QString &name, const QString &text, const QFont &font) {
-        auto *label = new QLabel(text, this);
-        label->setObjectName(name);
-        label->setFont(font);
-        label->setAutoFillBackground(true);
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, QColor(0, 255, 0));
-        p.setColor(QPalette::Window, Qt::black);
-        label->setPalette(p);
-        label->installEventFilter(this);
-        return label;
-    };
-    m_thanksLabel = greenLabel(QStringLiteral("Label1"), QStringLiteral("感谢使用《Quorvane》"), Look::songti(36));
-    Look::place(m_thanksLabel, 600, 600, 8655, 855);
-    m_mottoLabel = greenLabel(QStringLiteral("Label3"), QStringLiteral("有志者事竞成！"),
-                          Look::withFamily(QStringLiteral("华文行楷"), 48));
-    Look::place(m_mottoLabel, 1560, 2040, 6855, 975);
+    m_thanksLabel = control<QLabel>(QStringLiteral("Label1"));
+    m_mottoLabel = control<QLabel>(QStringLiteral("Label3"));
+    m_thanksLabel->installEventFilter(this);
+    m_mottoLabel->installEventFilter(this);
 
     m_endTimer = new QTimer(this);
     m_endTimer->setObjectName(QStringLiteral("Timer1"));

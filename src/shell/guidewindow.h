@@ -24,11 +24,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void placeOnTab(QWidget *widget, const QRect &twipsRect);
     void followPageOrigin();
 
     QTabWidget *m_tabs = nullptr;
-    // Controls on the pages keep positions measured from the tab container's
-    // corner, tab row included; the pages themselves start below the tab row.
+    // Where the form puts each control of a page, measured from the tab
+    // container's corner.
     QHash<QWidget *, QRect> m_tabPositions;
 };

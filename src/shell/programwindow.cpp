@@ -6,8 +6,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "look.h"
-
 ProgramWindow::ProgramWindow(const QString &windowName, QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
@@ -15,9 +13,9 @@ ProgramWindow::ProgramWindow(const QString &windowName, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
-void ProgramWindow::setClientSizeTwips(int width, int height)
+void ProgramWindow::missingControl(const QString &objectName) const
 {
-    setFixedSize(Look::twips(width), Look::twips(height));
+    qFatal("%s: the form has no control %s", qPrintable(this->objectName()), qPrintable(objectName));
 }
 
 void ProgramWindow::closeEvent(QCloseEvent *event)

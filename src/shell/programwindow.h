@@ -13,8 +13,16 @@ public:
 
     QString windowName() const { return objectName(); }
 
-    // Client area in twips, centred on the screen when first shown.
-    void setClientSizeTwips(int width, int height);
+    // A control of the window's form, by its object name; a form that lacks
+    // it is a programming error found at the first start.
+    template<typename T>
+    T *control(const QString &objectName) const
+    {
+        T *found = findChild<T *>(objectName);
+        if (!found)
+            missingControl(objectName);
+        return found;
+    }
 
     virtual void onLoad() {}
     virtual void onUnload() {}
@@ -26,5 +34,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    [[noreturn]] void missingControl(const QString &objectName) const;
+
     bool m_centred = false;
 };

@@ -11,13 +11,18 @@ constexpr qreal kSongAscent = 0.86;
 constexpr qreal kMostPitch = 1.25;
 } // namespace
 
-SongLabel::SongLabel(const QString &name, const QString &text, QWidget *parent)
+SongLabel::SongLabel(QWidget *parent)
     : QLabel(parent)
 {
-    setObjectName(name);
     setTextFormat(Qt::PlainText);
     setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+SongLabel::SongLabel(const QString &name, const QString &text, QWidget *parent)
+    : SongLabel(parent)
+{
+    setObjectName(name);
     setText(text);
 }
 

@@ -17,6 +17,7 @@ class SongLabel : public QLabel
 {
     Q_OBJECT
 public:
+    explicit SongLabel(QWidget *parent = nullptr);
     SongLabel(const QString &name, const QString &text, QWidget *parent);
 
     // The text as it is broken into lines at the label's width.

@@ -1,4 +1,4 @@
-#include "look.h"
+#include "windowstyle.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -6,12 +6,7 @@
 #include <QPalette>
 #include <QWidget>
 
-namespace Look {
-
-void place(QWidget *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
-}
+namespace WindowStyle {
 
 QFont withFamily(const QString &family, double pointSize)
 {
@@ -32,9 +27,26 @@ QColor scrollBarColour()
     return QApplication::palette().color(QPalette::Active, QPalette::Button);
 }
 
-void nameForScreenReaders(QWidget *widget, const QString &name)
+void finishForm(QWidget *form)
 {
-    widget->setAccessibleName(name);
+    QList<QWidget *> widgets = form->findChildren<QWidget *>();
+    widgets.prepend(form);
+    for (QWidget *widget : std::as_const(widgets)) {
+        if (widget->testAttribute(Qt::WA_SetFont)) {
+            const QFont designed = widget->font();
+            const QVariant exactSize = widget->property("pointSizeF");
+            QFont font = withFamily(designed.family(),
+                                    exactSize.isValid() ? exactSize.toDouble() : designed.pointSizeF());
+            font.setBold(designed.bold());
+            widget->setFont(font);
+        }
+        if (widget->property("scrollBarColoured").toBool()) {
+            QPalette pal = widget->palette();
+            pal.setColor(QPalette::Window, scrollBarColour());
+            pal.setColor(QPalette::Base, scrollBarColour());
+            widget->setPalette(pal);
+        }
+    }
 }
 
 void keepTextWhole(QLineEdit *box)
@@ -60,4 +72,4 @@ void keepTextWhole(QLineEdit *box)
     fit();
 }
 
-} // namespace Look
+} // namespace WindowStyle
