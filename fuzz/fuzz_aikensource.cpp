@@ -1,8 +1,9 @@
 // Any bytes as a question source of data/, read by the bank checker as the
 // bank tool reads it. Bytes that are not UTF-8 are one problem naming a line
 // that holds a bad sequence. Every question read has a category, four
-// choices and an answer A to D, starts on the line it names, and, written
-// out again in the source format, reads back as the very same question.
+// choices, an answer A to D and, if any, the explanation of a "解析:" line,
+// starts on the line it names, and, written out again in the source format,
+// reads back as the very same question, explanation included.
 #include "fuzzsupport.h"
 
 #include "aikensource.h"
@@ -11,6 +12,8 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,7 +38,7 @@ bool readUtf8(const QByteArray &bytes, QString *text = nullptr)
 QString describe(const AikenSource::Question &q)
 {
     return shown(q.category) + QLatin1Char(' ') + shown(q.stem) + QLatin1Char(' ') + shown(q.choices.join(QLatin1Char('|')))
-         + QLatin1Char(' ') + shown(q.answer);
+         + QLatin1Char(' ') + shown(q.answer) + QLatin1Char(' ') + shown(q.explanation);
 }
 
 void checkQuestion(const AikenSource::Question &q, const QString &path, const QStringList &lines)
@@ -43,6 +46,11 @@ void checkQuestion(const AikenSource::Question &q, const QString &path, const QS
     FUZZ_CHECK(!q.category.isEmpty() && q.choices.size() == 4 && q.answer.size() == 1
                    && QStringLiteral("ABCD").contains(q.answer) && q.file == path,
                describe(q));
+    // An explanation is the text of a "解析:" line of the source.
+    const auto explainedBy = [&](const QString &line) {
+        return line.trimmed().startsWith(QStringLiteral("解析:")) && line.trimmed().mid(3).trimmed() == q.explanation;
+    };
+    FUZZ_CHECK(q.explanation.isEmpty() || std::any_of(lines.cbegin(), lines.cend(), explainedBy), describe(q));
     FUZZ_CHECK(q.line >= 1 && q.line <= lines.size(), describe(q) + QStringLiteral(" at line %1").arg(q.line));
     QString first = lines.at(q.line - 1);
     if (q.line == 1 && first.startsWith(QChar(0xFEFF)))
@@ -57,7 +65,8 @@ void checkQuestion(const AikenSource::Question &q, const QString &path, const QS
                describe(q) + QStringLiteral(" written as ") + shown(block) + QStringLiteral(": ")
                    + back.errors.join(QLatin1Char(';')));
     const AikenSource::Question &again = back.questions.constFirst();
-    FUZZ_CHECK(again.category == q.category && again.stem == q.stem && again.choices == q.choices && again.answer == q.answer,
+    FUZZ_CHECK(again.category == q.category && again.stem == q.stem && again.choices == q.choices && again.answer == q.answer
+                   && again.explanation == q.explanation,
                describe(q) + QStringLiteral(" read back as ") + describe(again));
 }
 

@@ -11,14 +11,17 @@ namespace {
 QString describe(const AikenSource::Question &q)
 {
     return shown(q.category) + QLatin1Char(' ') + shown(q.stem) + QLatin1Char(' ')
-         + shown(q.choices.join(QLatin1Char('|'))) + QLatin1Char(' ') + shown(q.answer);
+         + shown(q.choices.join(QLatin1Char('|'))) + QLatin1Char(' ') + shown(q.answer) + QLatin1Char(' ')
+         + shown(q.explanation);
 }
 
-// Equal as the exporter's own check sees them: up to folded blanks.
-bool sameQuestion(const AikenSource::Question &a, const AikenSource::Question &b)
+// Equal as the exporter's own check sees them: up to folded blanks. The
+// explanation of b counts only where the export wrote it; else a has none.
+bool sameQuestion(const AikenSource::Question &a, const AikenSource::Question &b, bool withExplanation)
 {
     if (a.category != b.category || a.answer != b.answer
-        || BankCheck::foldBlanks(a.stem) != BankCheck::foldBlanks(b.stem) || a.choices.size() != b.choices.size())
+        || BankCheck::foldBlanks(a.stem) != BankCheck::foldBlanks(b.stem) || a.choices.size() != b.choices.size()
+        || BankCheck::foldBlanks(a.explanation) != (withExplanation ? BankCheck::foldBlanks(b.explanation) : QString()))
         return false;
     for (int i = 0; i < a.choices.size(); ++i) {
         if (BankCheck::foldBlanks(a.choices.at(i)) != BankCheck::foldBlanks(b.choices.at(i)))
@@ -27,10 +30,10 @@ bool sameQuestion(const AikenSource::Question &a, const AikenSource::Question &b
     return true;
 }
 
-void checkReadsBack(Exporters::Format format, const QList<QuestionRecord> &rows,
+void checkReadsBack(Exporters::Format format, bool withExplanations, const QList<QuestionRecord> &rows,
                     const QList<AikenSource::Question> &questions)
 {
-    const Exporters::Result exported = Exporters::toFormat(format, QStringLiteral("bank.db"), rows);
+    const Exporters::Result exported = Exporters::toFormat(format, QStringLiteral("bank.db"), rows, withExplanations);
     if (!exported.problems.isEmpty()) {
         FUZZ_CHECK(exported.text.isEmpty(), exported.problems.join(QLatin1Char(';')));
         return; // refused with a reason, nothing written
@@ -42,7 +45,7 @@ void checkReadsBack(Exporters::Format format, const QList<QuestionRecord> &rows,
                shown(exported.text) + QStringLiteral(": %1 of %2 questions back; ").arg(back.questions.size()).arg(questions.size())
                    + back.errors.join(QLatin1Char(';')));
     for (int i = 0; i < questions.size(); ++i)
-        FUZZ_CHECK(sameQuestion(back.questions.at(i), questions.at(i)),
+        FUZZ_CHECK(sameQuestion(back.questions.at(i), questions.at(i), withExplanations),
                    describe(questions.at(i)) + QStringLiteral(" exported as ") + shown(exported.text)
                        + QStringLiteral(" read back as ") + describe(back.questions.at(i)));
 }
@@ -76,6 +79,7 @@ void checkParsed(const AikenSource::Parse &parsed, const QString &fileName, cons
                    describe(q));
         for (const QString &choice : q.choices)
             FUZZ_CHECK(!choice.contains(QLatin1Char('\n')), describe(q));
+        FUZZ_CHECK(!q.explanation.contains(QLatin1Char('\n')) && q.explanation == q.explanation.trimmed(), describe(q));
         FUZZ_CHECK(q.line >= 1 && q.line <= lineCount, describe(q) + QStringLiteral(" at line %1").arg(q.line));
     }
     for (const QString &problem : parsed.errors)
@@ -91,8 +95,10 @@ void checkExportReadsBack(const QList<AikenSource::Question> &questions)
         row.question = q.questionText();
         row.answer = q.answer;
         row.category = q.category;
+        row.explanation = q.explanation;
         rows << row;
     }
-    checkReadsBack(Exporters::Format::Aiken, rows, questions);
-    checkReadsBack(Exporters::Format::Gift, rows, questions);
+    checkReadsBack(Exporters::Format::Aiken, false, rows, questions);
+    checkReadsBack(Exporters::Format::Aiken, true, rows, questions);
+    checkReadsBack(Exporters::Format::Gift, true, rows, questions);
 }

@@ -1,4 +1,5 @@
 #include "bankcheck.h"
+#include "bankschema.h"
 #include "banksources.h"
 #include "testsupport.h"
 
@@ -38,6 +39,9 @@ enum BankFault {
     AnswerE,
     Duplicate,
     Unbalanced,
+    StrayExplanation,
+    EmptyExplanation,
+    MissingExplanation,
 };
 
 } // namespace
@@ -64,23 +68,51 @@ void TestBankCheck::brokenSourcesAreNamedByFileAndLine_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("lineText"); // the line the problem must name
     QTest::addColumn<QString>("words");
+    QTest::addColumn<bool>("requireExplanations");
 
     const QStringList good = sampleBlocks(8);
     const QString category = QStringLiteral("冠词");
-    QTest::newRow("sound source") << aikenSource(category, good) << QString() << QString();
+    QTest::newRow("sound source") << aikenSource(category, good) << QString() << QString() << false;
+    const QStringList explained = sampleBlocks(8, QStringLiteral("ABCD"), QString(), true);
+    QTest::newRow("sound source, explanations required")
+        << aikenSource(category, explained) << QString() << QString() << true;
+
+    QStringList unexplained = explained;
+    unexplained[3] = good[3];
+    QTest::newRow("no explanation, required") << aikenSource(category, unexplained)
+                                              << QStringLiteral("Sample 4 is ______ question.")
+                                              << QStringLiteral("没有解析") << true;
+    QStringList misplaced = explained;
+    misplaced[1].replace(QStringLiteral("A. a\n"), QStringLiteral("解析: 放错了\nA. a\n"));
+    QTest::newRow("explanation before the choices") << aikenSource(category, misplaced)
+                                                    << QStringLiteral("解析: 放错了")
+                                                    << QStringLiteral("紧跟在 ANSWER 行之后") << false;
+    QStringList detached = good;
+    detached[2] += QStringLiteral("\n解析: 隔了一行\n");
+    QTest::newRow("explanation after a blank line") << aikenSource(category, detached)
+                                                    << QStringLiteral("解析: 隔了一行")
+                                                    << QStringLiteral("紧跟在 ANSWER 行之后") << false;
+    QStringList wide = good;
+    wide[5] += QStringLiteral("解析：全角冒号\n");
+    QTest::newRow("full-width colon") << aikenSource(category, wide) << QStringLiteral("解析：全角冒号")
+                                      << QStringLiteral("英文冒号") << false;
+    QStringList empty = good;
+    empty[6] += QStringLiteral("解析: \n");
+    QTest::newRow("empty explanation") << aikenSource(category, empty) << QStringLiteral("解析: ")
+                                       << QStringLiteral("没有内容") << false;
 
     QStringList three = good;
     three[2] = aikenBlock(QStringLiteral("Three choices ______ here."),
                           {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}, QStringLiteral("C"));
     QTest::newRow("three choices") << aikenSource(category, three) << QStringLiteral("Three choices ______ here.")
-                                   << QStringLiteral("3 个选项");
+                                   << QStringLiteral("3 个选项") << false;
 
     QStringList answerE = good;
     answerE[4] = aikenBlock(QStringLiteral("Answer E ______ here."),
                             {QStringLiteral("p"), QStringLiteral("q"), QStringLiteral("r"), QStringLiteral("s")},
                             QStringLiteral("E"));
     QTest::newRow("answer E") << aikenSource(category, answerE) << QStringLiteral("ANSWER: E")
-                              << QStringLiteral("“E”");
+                              << QStringLiteral("“E”") << false;
 
     QStringList duplicate = good;
     // Sample 1 again, with other blanks, other case and its choices shuffled.
@@ -88,13 +120,13 @@ void TestBankCheck::brokenSourcesAreNamedByFileAndLine_data()
                             {QStringLiteral("the"), QStringLiteral("/"), QStringLiteral("a"), QStringLiteral("AN")},
                             QStringLiteral("C"));
     QTest::newRow("duplicate") << aikenSource(category, duplicate) << QStringLiteral("SAMPLE 1   is ______  Question.")
-                               << QStringLiteral("重复");
+                               << QStringLiteral("重复") << false;
 
     QTest::newRow("unbalanced") << aikenSource(category, sampleBlocks(8, QStringLiteral("AAAB")))
-                                << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("不均衡");
+                                << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("不均衡") << false;
 
     QTest::newRow("no category") << sampleBlocks(4).join(QLatin1Char('\n'))
-                                 << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("$CATEGORY");
+                                 << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("$CATEGORY") << false;
 }
 
 void TestBankCheck::brokenSourcesAreNamedByFileAndLine()
@@ -102,11 +134,15 @@ void TestBankCheck::brokenSourcesAreNamedByFileAndLine()
     QFETCH(QString, text);
     QFETCH(QString, lineText);
     QFETCH(QString, words);
+    QFETCH(bool, requireExplanations);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("source.txt"));
     QVERIFY(writeBytes(path, text.toUtf8()));
-    const QStringList problems = BankCheck::checkSources({path});
+    QList<AikenSource::Question> questions;
+    QStringList problems = BankCheck::checkSources({path}, &questions);
+    if (requireExplanations)
+        problems << BankCheck::missingExplanations(questions);
     if (lineText.isEmpty()) {
         QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
         return;
@@ -155,6 +191,12 @@ void TestBankCheck::brokenBanksAreNamedByNumberOrCatalogueLine_data()
     QTest::newRow("duplicate") << int(Duplicate) << QStringLiteral("english.db:题号 8")
                                << QStringLiteral("english.db:题号 1 的试题重复");
     QTest::newRow("unbalanced") << int(Unbalanced) << QStringLiteral("english.db:题号 1") << QStringLiteral("不均衡");
+    QTest::newRow("解析 without its question") << int(StrayExplanation) << QStringLiteral("english.db:题号 9")
+                                               << QStringLiteral("没有对应的试题");
+    QTest::newRow("empty 解析") << int(EmptyExplanation) << QStringLiteral("english.db:题号 3")
+                                << QStringLiteral("解析为空");
+    QTest::newRow("no 解析, required") << int(MissingExplanation) << QStringLiteral("english.db:题号 5")
+                                       << QStringLiteral("没有解析");
 }
 
 void TestBankCheck::brokenBanksAreNamedByNumberOrCatalogueLine()
@@ -165,6 +207,9 @@ void TestBankCheck::brokenBanksAreNamedByNumberOrCatalogueLine()
 
     QList<QuestionRecord> rows = sampleRows(8);
     QStringList labels{QStringLiteral("全部中考试题"), QStringLiteral("甲类")};
+    QMap<qint64, QString> explanations;
+    for (const QuestionRecord &row : std::as_const(rows))
+        explanations.insert(row.number, QStringLiteral("说明 %1").arg(row.number));
     switch (fault) {
     case GapInNumbers:
         rows[3].number = 9;
@@ -197,10 +242,20 @@ void TestBankCheck::brokenBanksAreNamedByNumberOrCatalogueLine()
         for (QuestionRecord &row : rows)
             row.answer = QStringLiteral("B");
         break;
+    case StrayExplanation:
+        explanations.insert(9, QStringLiteral("题库里没有第 9 题"));
+        break;
+    case EmptyExplanation:
+        explanations[3] = QStringLiteral(" ");
+        break;
+    case MissingExplanation:
+        explanations.remove(5);
+        break;
     default:
         break;
     }
-    const QStringList problems = BankCheck::checkRows(kBank, rows, kCatalogue, labels);
+    const QStringList problems = BankCheck::checkRows(kBank, rows, kCatalogue, labels)
+                               + BankCheck::checkExplanations(kBank, rows, explanations, true);
     if (fault == NoFault) {
         QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
         return;
@@ -215,6 +270,22 @@ void TestBankCheck::checkBankReadsTheFiles()
     QStringList problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
     QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
     QVERIFY(!unreadable);
+
+    // Explanations: a row of jx without its question is named by its 题号;
+    // a bank without jx, as every older bank is, is sound.
+    const auto explanationOf = [&](qint64 number) {
+        return withTestConnection(bank.dbPath(), [&](QSqlDatabase &db) { return BankSchema::readExplanation(db, number); });
+    };
+    QVERIFY(bank.exec(QStringLiteral("INSERT INTO jx VALUES (1, '冠词的用法'), (9, '没有这道题')")));
+    QCOMPARE(BankCheck::checkBank(bank.dbPath(), bank.cataloguePath()),
+             QStringList{bank.dbPath() + QStringLiteral(":题号 9: 解析没有对应的试题（试题表 zk 中没有这个题号）")});
+    QCOMPARE(explanationOf(1).value_or(QString()), QStringLiteral("冠词的用法"));
+    QVERIFY(!explanationOf(2).has_value());
+    QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx")));
+    problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath());
+    QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+    QVERIFY(!explanationOf(1).has_value());
+    QCOMPARE(BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), nullptr, true).size(), 8);
 
     QVERIFY(bank.exec(QStringLiteral("UPDATE zk SET \"批阅\" = 1, \"作答\" = 'A' WHERE \"题号\" = 2")));
     problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);

@@ -36,28 +36,32 @@ void compareRows(const QList<QuestionRecord> &actual, const QList<QuestionRecord
         QCOMPARE(actual.at(i).category, expected.at(i).category);
         QCOMPARE(actual.at(i).mark, expected.at(i).mark);
         QCOMPARE(actual.at(i).picked, expected.at(i).picked);
+        QCOMPARE(actual.at(i).explanation, expected.at(i).explanation);
     }
 }
 
-QuestionRecord row(qint64 number, const QString &question, const QString &answer, const QString &category)
+QuestionRecord row(qint64 number, const QString &question, const QString &answer, const QString &category,
+                   const QString &explanation = QString())
 {
     QuestionRecord r;
     r.number = number;
     r.question = question;
     r.answer = answer;
     r.category = category;
+    r.explanation = explanation;
     return r;
 }
 
-// Rows that test the formats' corners: GIFT's special characters, a stem of
-// two lines, quotes, Chinese text, and a category that comes back later.
+// Rows that test the formats' corners: GIFT's special characters (in the
+// explanation too), a stem of two lines, quotes, Chinese text, a category
+// that comes back later, and a question without explanation.
 QList<QuestionRecord> awkwardRows()
 {
     return {
         row(1, QStringLiteral("—Could you tell me the way to the station? —______. I'm new here.\nA. Sorry, I don't know\nB. Go ahead\nC. With pleasure\nD. Yes, I could"),
-            QStringLiteral("A"), QStringLiteral("情景交际")),
+            QStringLiteral("A"), QStringLiteral("情景交际"), QStringLiteral("问路时对方不知道，用“Sorry, I don't know”。")),
         row(2, QStringLiteral("Mark the set {a, b} ~ c = d #1 at 9:30 \\ now: ______.\nA. x{y}\nB. a=b\nC. ~tilde\nD. #hash: yes"),
-            QStringLiteral("D"), QStringLiteral("符号 \"引号\"")),
+            QStringLiteral("D"), QStringLiteral("符号 \"引号\""), QStringLiteral("#### {D} ~ = 解析: ANSWER: A \\")),
         row(3, QStringLiteral("Read this:\n\"Tom is ______ honest boy,\" she said.\nA. a\nB. an\nC. the\nD. /"),
             QStringLiteral("B"), QStringLiteral("情景交际")),
         row(4, QStringLiteral("他们 ______ 中国人。\nA. is\nB. am\nC. are\nD. be"), QStringLiteral("C"),
@@ -140,7 +144,7 @@ void TestBankImport::giftMultipleChoiceSubset()
         "  =at #right: a point of time\n"          // 5
         "  ~on\n"                                  // 6
         "  ~in\n"                                  // 7
-        "  ~by\n"                                  // 8
+        "  ~by ####at 表示钟点 \\# \n"              // 8: general feedback
         "}\n"                                      // 9
         "\n"                                       // 10
         "// a missing word\n"                      // 11
@@ -158,11 +162,13 @@ void TestBankImport::giftMultipleChoiceSubset()
     QCOMPARE(first.answer, QStringLiteral("A"));
     QCOMPARE(first.category, QStringLiteral("介词"));
     QCOMPARE(first.line, 4);
+    QCOMPARE(first.explanation, QStringLiteral("at 表示钟点 #"));
 
     const AikenSource::Question &second = parsed.questions.at(1);
     QCOMPARE(second.stem, QStringLiteral("Moodle costs ______ to download."));
     QCOMPARE(second.answer, QStringLiteral("B"));
     QCOMPARE(second.line, 12);
+    QVERIFY(second.explanation.isEmpty());
 
     const AikenSource::Question &third = parsed.questions.at(2);
     QCOMPARE(third.stem, QStringLiteral("Line one\nline two ~ = # \\"));
@@ -202,11 +208,14 @@ void TestBankImport::tsvFromASpreadsheet()
         "冠词\t\"He said, \"\"Open ______ door.\"\"\"\tthe\ta\tan\t/\ta\n" // 2: quotes, lower-case answer
         "\n"                                                               // 3: blank
         "代词\t\"First line\n  second\tline \"\t I \tme\tmy\tmine\tD\t\t\n" // 4-5: line end and tab inside quotes
-        "代词\tShe ______ here.\tis\tare\tam\tbe\tA\n"                       // 6
-        "代词\tToo few columns\tis\tare\tam\tA\n");                           // 7
+        "代词\tShe ______ here.\tis\tare\tam\tbe\tA\t\"主语 she\n用 is\"\n"       // 6-7: explanation
+        "代词\tToo few columns\tis\tare\tam\tA\n"                             // 8
+        "代词\tToo many\tis\tare\tam\tbe\tA\t解析\t多余\n");                   // 9
     const AikenSource::Parse parsed = Importers::parseTsv(text, QStringLiteral("in.tsv"));
     QCOMPARE(parsed.questions.size(), 3);
-    QCOMPARE(parsed.errors, QStringList{QStringLiteral("in.tsv:7: 应有 7 列（类别、试题、A、B、C、D、答案），实有 6 列")});
+    QCOMPARE(parsed.errors,
+             (QStringList{QStringLiteral("in.tsv:8: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 6 列"),
+                          QStringLiteral("in.tsv:9: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 9 列")}));
 
     QCOMPARE(parsed.questions.at(0).stem, QStringLiteral("He said, \"Open ______ door.\""));
     QCOMPARE(parsed.questions.at(0).answer, QStringLiteral("A"));
@@ -216,6 +225,8 @@ void TestBankImport::tsvFromASpreadsheet()
     QCOMPARE(parsed.questions.at(1).line, 4);
     QCOMPARE(parsed.questions.at(2).category, QStringLiteral("代词"));
     QCOMPARE(parsed.questions.at(2).line, 6);
+    QCOMPARE(parsed.questions.at(2).explanation, QStringLiteral("主语 she 用 is"));
+    QVERIFY(parsed.questions.at(1).explanation.isEmpty());
 
     Importers::Format format = Importers::Format::Aiken;
     QVERIFY(Importers::guessFormat(QStringLiteral("in.txt"), text, &format));
@@ -225,27 +236,34 @@ void TestBankImport::tsvFromASpreadsheet()
 void TestBankImport::exportThenImportGivesIdenticalRows_data()
 {
     QTest::addColumn<QString>("format");
-    QTest::newRow("Aiken") << QStringLiteral("aiken");
-    QTest::newRow("GIFT") << QStringLiteral("gift");
+    QTest::addColumn<bool>("withExplanations");
+    QTest::newRow("Aiken") << QStringLiteral("aiken") << false;
+    QTest::newRow("Aiken with explanations") << QStringLiteral("aiken") << true;
+    QTest::newRow("GIFT") << QStringLiteral("gift") << true;
 }
 
 void TestBankImport::exportThenImportGivesIdenticalRows()
 {
     QFETCH(QString, format);
+    QFETCH(bool, withExplanations);
     Files from;
     QString error;
     QVERIFY2(BankBuilder::createBank(from.db(), awkwardRows(), &error), qPrintable(error));
 
     const QString exported = from.path(QStringLiteral("bank.") + format);
-    const BankTasks::Outcome written = BankTasks::exportBank({from.db(), format, exported, false});
+    const BankTasks::Outcome written = BankTasks::exportBank({from.db(), format, exported, false, withExplanations});
     QVERIFY2(written.status == BankTasks::Ok, qPrintable(why(written.problems)));
+    QCOMPARE(written.warnings.size(), withExplanations ? 0 : 1); // the explanations left out are told
 
     Files to;
     QCOMPARE(BankTasks::create(to.db(), to.catalogue()).status, int(BankTasks::Ok));
     const BankTasks::Outcome read = importInto(to, {exported});
     QVERIFY2(read.status == BankTasks::Ok, qPrintable(why(read.problems)));
     QVERIFY2(read.warnings.isEmpty(), qPrintable(why(read.warnings)));
-    compareRows(rowsOf(to.db()), awkwardRows());
+    QList<QuestionRecord> expected = awkwardRows();
+    for (QuestionRecord &r : expected)
+        r.explanation = withExplanations ? r.explanation : QString();
+    compareRows(rowsOf(to.db()), expected);
     QCOMPARE(Catalogue::load(to.catalogue()).labels,
              (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("情景交际"), QStringLiteral("符号 \"引号\""),
                           QStringLiteral("冠词")}));
@@ -308,23 +326,25 @@ void TestBankImport::reimportingAddsNothing()
     // An old catalogue whose last line has no line end: its bytes are kept.
     const QByteArray oldCatalogue = CodePage::encode(QStringLiteral("全部中考试题\r\n甲类"));
     QVERIFY(writeBytes(bank.cataloguePath(), oldCatalogue));
+    QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx"))); // a bank made before explanations existed
     const QList<QuestionRecord> before = rowsOf(bank.dbPath());
 
+    // The skipped duplicates carry explanations of their own: they add none.
     const QString text = aikenSource(QStringLiteral("乙类"),
                                      QStringList{aikenBlock(QStringLiteral("New one ______."),
                                                             {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")},
-                                                            QStringLiteral("B")),
+                                                            QStringLiteral("B"), QStringLiteral("新题一的解析")),
                                                  // Question 3 of the bank, with other blanks and case.
                                                  aikenBlock(QStringLiteral("question 3  ______."),
                                                             {QStringLiteral("ONE"), QStringLiteral("two"), QStringLiteral("three"), QStringLiteral("four")},
-                                                            QStringLiteral("C")),
+                                                            QStringLiteral("C"), QStringLiteral("重复题的解析")),
                                                  aikenBlock(QStringLiteral("New two ______."),
                                                             {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")},
                                                             QStringLiteral("D")),
                                                  // New one again, earlier in this very input.
                                                  aikenBlock(QStringLiteral("New one ______."),
                                                             {QStringLiteral("d"), QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")},
-                                                            QStringLiteral("C"))});
+                                                            QStringLiteral("C"), QStringLiteral("另一个解析"))});
     const QString input = QDir(bank.dir()).filePath(QStringLiteral("more.txt"));
     QVERIFY(writeBytes(input, text.toUtf8()));
 
@@ -341,8 +361,13 @@ void TestBankImport::reimportingAddsNothing()
     compareRows(after.mid(0, 8), before);
     QCOMPARE(after.at(8).number, 9);
     QCOMPARE(after.at(8).question, QStringLiteral("New one ______.\nA. a\nB. b\nC. c\nD. d"));
+    QCOMPARE(after.at(8).explanation, QStringLiteral("新题一的解析"));
     QCOMPARE(after.at(9).number, 10);
     QCOMPARE(after.at(9).category, QStringLiteral("乙类"));
+    QMap<qint64, QString> explanations;
+    QString error;
+    QVERIFY2(BankBuilder::readExplanations(bank.dbPath(), &explanations, &error), qPrintable(error));
+    QCOMPARE(explanations, (QMap<qint64, QString>{{9, QStringLiteral("新题一的解析")}}));
     const QByteArray extended = oldCatalogue + CodePage::encode(QStringLiteral("\r\n乙类\r\n"));
     QCOMPARE(readBytes(bank.cataloguePath()), extended);
 
@@ -381,6 +406,14 @@ void TestBankImport::malformedInputImportsNothing()
              int(BankTasks::Ok));
     QCOMPARE(rowsOf(bank.dbPath()).last().category, QStringLiteral("甲类"));
     QCOMPARE(readBytes(bank.cataloguePath()), catalogue);
+
+    // A question and its explanation arrive together or not at all.
+    QVERIFY(bank.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON jx BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    const QString explained = QDir(bank.dir()).filePath(QStringLiteral("explained.gift"));
+    QVERIFY(writeBytes(explained, "$CATEGORY: 甲类\n\nExplained. {=a ~b ~c ~d ####why}\n"));
+    QCOMPARE(BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {explained}, {}, {}}).status,
+             int(BankTasks::FileError));
+    QCOMPARE(rowsOf(bank.dbPath()).size(), 5);
 }
 
 void TestBankImport::importNeedsNumbersWithoutGaps()
@@ -392,6 +425,14 @@ void TestBankImport::importNeedsNumbersWithoutGaps()
     const BankTasks::Outcome outcome = BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {input}, {}, {}});
     QCOMPARE(outcome.status, int(BankTasks::Problems));
     QVERIFY2(outcome.problems.first().startsWith(bank.dbPath() + QStringLiteral(":题号 4: ")), qPrintable(why(outcome.problems)));
+    QCOMPARE(rowsOf(bank.dbPath()).size(), 3);
+
+    // Nor may an explanation wait in jx under the number the next question would take.
+    QVERIFY(bank.exec(QStringLiteral("UPDATE zk SET \"题号\" = 2 WHERE \"题号\" = 4")));
+    QVERIFY(bank.exec(QStringLiteral("INSERT INTO jx VALUES (4, '别的题的解析')")));
+    const BankTasks::Outcome stray = BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {input}, {}, {}});
+    QCOMPARE(stray.status, int(BankTasks::Problems));
+    QVERIFY2(stray.problems.first().startsWith(bank.dbPath() + QStringLiteral(":题号 4: ")), qPrintable(why(stray.problems)));
     QCOMPARE(rowsOf(bank.dbPath()).size(), 3);
 }
 

@@ -99,6 +99,8 @@ void TestBankTool::helpAndUsageErrors()
     for (const QString &command : {QStringLiteral("build"), QStringLiteral("check"), QStringLiteral("create"),
                                    QStringLiteral("import"), QStringLiteral("export")})
         QVERIFY2(help.out.contains(QStringLiteral("  ") + command + QLatin1Char(' ')), qPrintable(command));
+    for (const QString &option : {QStringLiteral("--require-explanations"), QStringLiteral("--with-explanations")})
+        QVERIFY2(help.out.contains(option), qPrintable(option));
     QCOMPARE(qvbank({QStringLiteral("import"), QStringLiteral("--help")}).code, 0);
 
     QCOMPARE(qvbank({}).code, 2);
@@ -130,6 +132,11 @@ void TestBankTool::checkNamesFileAndLine()
 
     const QString good = writeSource(QStringLiteral("good.txt"), aikenSource(QStringLiteral("冠词"), sampleBlocks(8)));
     QCOMPARE(qvbank({QStringLiteral("check"), good}).code, 0);
+    // Explanations are required only when asked for.
+    const Run unexplained = qvbank({QStringLiteral("check"), QStringLiteral("--require-explanations"), good});
+    QCOMPARE(unexplained.code, 1);
+    QCOMPARE(unexplained.err.count(QStringLiteral("没有解析")), 8);
+    QVERIFY2(unexplained.err.contains(good + QStringLiteral(":3: ")), qPrintable(unexplained.err));
     QCOMPARE(qvbank({QStringLiteral("check"), path(QStringLiteral("absent.txt"))}).code, 3);
 }
 
@@ -228,10 +235,36 @@ void TestBankTool::createNeverOverwrites()
 
 void TestBankTool::exportImportThroughTheProgram()
 {
-    const QString source = writeSource(QStringLiteral("a.txt"), aikenSource(QStringLiteral("冠词"), sampleBlocks(8)));
+    const QString source = writeSource(QStringLiteral("a.txt"),
+                                       aikenSource(QStringLiteral("冠词"), sampleBlocks(8, QStringLiteral("ABCD"), QString(), true)));
     const QString db = path(QStringLiteral("english.db"));
     const QString catalogue = path(QStringLiteral("mulu.txt"));
-    QCOMPARE(qvbank({QStringLiteral("build"), QStringLiteral("--db"), db, QStringLiteral("--catalogue"), catalogue, source}).code, 0);
+    QCOMPARE(qvbank({QStringLiteral("build"), QStringLiteral("--require-explanations"), QStringLiteral("--db"), db,
+                     QStringLiteral("--catalogue"), catalogue, source})
+                 .code,
+             0);
+    QCOMPARE(qvbank({QStringLiteral("check"), QStringLiteral("--require-explanations"), QStringLiteral("--db"), db,
+                     QStringLiteral("--catalogue"), catalogue})
+                 .code,
+             0);
+
+    // Aiken carries the explanations only when asked; the bank they come back
+    // into through an import is sound and explained again.
+    const QString aiken = path(QStringLiteral("out.aiken"));
+    const QStringList exportAiken{QStringLiteral("export"), QStringLiteral("--db"), db, QStringLiteral("--format"),
+                                  QStringLiteral("aiken"), aiken};
+    QCOMPARE(qvbank(exportAiken).code, 0);
+    QVERIFY(!readBytes(aiken).contains(QStringLiteral("解析").toUtf8()));
+    QCOMPARE(qvbank(QStringList(exportAiken) << QStringLiteral("--force") << QStringLiteral("--with-explanations")).code, 0);
+    QVERIFY(readBytes(aiken).contains(QStringLiteral("ANSWER: A\n解析: 说明 1\n").toUtf8()));
+    const QString copy = path(QStringLiteral("copy.db"));
+    const QString copyCatalogue = path(QStringLiteral("copy.txt"));
+    QCOMPARE(qvbank({QStringLiteral("create"), QStringLiteral("--db"), copy, QStringLiteral("--catalogue"), copyCatalogue}).code, 0);
+    QCOMPARE(qvbank({QStringLiteral("import"), QStringLiteral("--db"), copy, QStringLiteral("--catalogue"), copyCatalogue, aiken}).code, 0);
+    QCOMPARE(qvbank({QStringLiteral("check"), QStringLiteral("--require-explanations"), QStringLiteral("--db"), copy,
+                     QStringLiteral("--catalogue"), copyCatalogue})
+                 .code,
+             0);
 
     const QString gift = path(QStringLiteral("out.gift"));
     const QStringList exportGift{QStringLiteral("export"), QStringLiteral("--db"), db, QStringLiteral("--format"),
@@ -239,6 +272,7 @@ void TestBankTool::exportImportThroughTheProgram()
     QCOMPARE(qvbank(exportGift).code, 0);
     const QByteArray exported = readBytes(gift);
     QVERIFY(exported.contains("$CATEGORY: " + QStringLiteral("冠词").toUtf8()));
+    QVERIFY(exported.contains(QStringLiteral("####说明 8\n}").toUtf8()));
 
     QVERIFY(writeBytes(gift, "keep me"));
     QCOMPARE(qvbank(exportGift).code, 3);

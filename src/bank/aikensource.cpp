@@ -6,6 +6,8 @@ namespace AikenSource {
 namespace {
 
 const QString kLetters = QStringLiteral("ABCD");
+const QString kExplanationPrefix = QStringLiteral("解析:");
+const QString kWideExplanationPrefix = QStringLiteral("解析："); // a common slip: the full-width colon
 
 // "A. text" or "A) text"; returns the letter index or -1.
 int choiceIndex(const QString &line, QString *text)
@@ -35,6 +37,10 @@ Parse parse(const QString &text, const QString &fileName, const QString &default
     QString category = defaultCategory;
     Question current;
     bool inQuestion = false;
+    // What the line before was: an ANSWER line (of the question at
+    // answeredIndex, -1 when that question was refused) or a 解析 line.
+    enum class Before { Other, Answer, Explanation } before = Before::Other;
+    qsizetype answeredIndex = -1;
 
     const auto error = [&](int line, const QString &message) {
         result.errors << QStringLiteral("%1:%2: %3").arg(fileName).arg(line).arg(message);
@@ -49,6 +55,22 @@ Parse parse(const QString &text, const QString &fileName, const QString &default
     for (int i = 0; i < lines.size(); ++i) {
         const int lineNo = i + 1;
         const QString line = lines.at(i).trimmed();
+        const Before previous = before;
+        before = Before::Other;
+        if (line.startsWith(kExplanationPrefix) || line.startsWith(kWideExplanationPrefix)) {
+            if (line.startsWith(kWideExplanationPrefix))
+                error(lineNo, QStringLiteral("解析行应写作“解析: ……”（英文冒号）"));
+            else if (previous == Before::Explanation)
+                error(lineNo, QStringLiteral("一道题只能有一行解析"));
+            else if (previous != Before::Answer)
+                error(lineNo, QStringLiteral("解析行应紧跟在 ANSWER 行之后"));
+            else if (line.mid(kExplanationPrefix.size()).trimmed().isEmpty())
+                error(lineNo, QStringLiteral("解析行没有内容"));
+            else if (answeredIndex >= 0)
+                result.questions[answeredIndex].explanation = line.mid(kExplanationPrefix.size()).trimmed();
+            before = Before::Explanation;
+            continue;
+        }
         if (line.isEmpty()) {
             if (inQuestion) {
                 error(current.line, QStringLiteral("试题缺少 ANSWER 行"));
@@ -71,14 +93,18 @@ Parse parse(const QString &text, const QString &fileName, const QString &default
             }
             current.answer = line.mid(7).trimmed();
             inQuestion = false;
+            before = Before::Answer;
+            answeredIndex = -1;
             if (current.choices.size() != 4)
                 error(current.line, QStringLiteral("试题有 %1 个选项，应为 4 个").arg(current.choices.size()));
             else if (current.answer.size() != 1 || !kLetters.contains(current.answer))
                 error(lineNo, QStringLiteral("答案“%1”不是 A、B、C、D 之一").arg(current.answer));
             else if (category.isEmpty())
                 error(current.line, QStringLiteral("试题前面没有 $CATEGORY 行"));
-            else
+            else {
+                answeredIndex = result.questions.size();
                 result.questions << current;
+            }
             continue;
         }
         QString choiceText;
@@ -111,7 +137,12 @@ Parse parse(const QString &text, const QString &fileName, const QString &default
 
 QString format(const Question &q)
 {
-    return q.questionText() + QStringLiteral("\nANSWER: ") + q.answer;
+    QString block = q.questionText() + QStringLiteral("\nANSWER: ") + q.answer;
+    QString explanation = q.explanation;
+    explanation.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (!explanation.trimmed().isEmpty())
+        block += QLatin1Char('\n') + kExplanationPrefix + QLatin1Char(' ') + explanation.trimmed();
+    return block;
 }
 
 bool splitQuestionText(const QString &text, QString *stem, QStringList *choices)

@@ -7,7 +7,8 @@
 #include <QStringList>
 
 // The bank's source format: Aiken blocks (a stem line, "A. " to "D. ",
-// "ANSWER: X"), separated by blank lines, under "$CATEGORY: label" headings.
+// "ANSWER: X", optionally "解析: text" on the line right after the answer),
+// separated by blank lines, under "$CATEGORY: label" headings.
 namespace AikenSource {
 
 struct Question
@@ -16,6 +17,7 @@ struct Question
     QString stem;
     QStringList choices; // the choice texts without their "A. " prefix
     QString answer;      // one letter
+    QString explanation; // 解析, one line; empty: none
     QString file;
     int line = 0;        // line of the stem, 1-based
 
@@ -33,7 +35,9 @@ struct Parse
 // they are an error.
 Parse parse(const QString &text, const QString &fileName, const QString &defaultCategory = QString());
 
-// The block of one question in this format (without a trailing blank line).
+// The block of one question in this format (without a trailing blank line);
+// the 解析 line only when the question has an explanation, its line ends
+// written as blanks (the line is all the format has for it).
 QString format(const Question &q);
 
 // Splits a bank's 试题 back into stem and choices; false when it is not in

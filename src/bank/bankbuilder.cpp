@@ -12,6 +12,8 @@
 #include <QSqlQuery>
 #include <QTemporaryFile>
 
+#include <algorithm>
+
 namespace BankBuilder {
 namespace {
 
@@ -44,6 +46,13 @@ bool withConnection(const QString &path, bool create, QString *error, Fn fn)
     return ok;
 }
 
+bool hasExplanation(const QuestionRecord &row)
+{
+    return !row.explanation.trimmed().isEmpty();
+}
+
+// The rows go into zk and their explanations into jx in one transaction:
+// either the questions arrive with their explanations or nothing changes.
 bool insertRows(QSqlDatabase &db, const QList<QuestionRecord> &rows, QString *error)
 {
     if (!db.transaction()) {
@@ -51,8 +60,19 @@ bool insertRows(QSqlDatabase &db, const QList<QuestionRecord> &rows, QString *er
             *error = db.lastError().text();
         return false;
     }
+    const auto fail = [&](const QString &message) {
+        if (error)
+            *error = message;
+        db.rollback();
+        return false;
+    };
     QSqlQuery q(db);
+    if (std::any_of(rows.cbegin(), rows.cend(), hasExplanation)
+        && !q.exec(BankSchema::createExplanationTableSql()))
+        return fail(q.lastError().text());
     q.prepare(QStringLiteral("INSERT INTO zk (%1) VALUES (?, ?, ?, ?, ?, ?)").arg(BankSchema::quotedColumnList()));
+    QSqlQuery explain(db);
+    explain.prepare(QStringLiteral("INSERT INTO jx (\"题号\", \"解析\") VALUES (?, ?)"));
     for (const QuestionRecord &r : rows) {
         q.addBindValue(r.number);
         q.addBindValue(r.question);
@@ -60,19 +80,38 @@ bool insertRows(QSqlDatabase &db, const QList<QuestionRecord> &rows, QString *er
         q.addBindValue(r.category);
         q.addBindValue(r.mark);
         q.addBindValue(r.picked);
-        if (!q.exec()) {
-            if (error)
-                *error = QStringLiteral("题号 %1：%2").arg(r.number).arg(q.lastError().text());
-            db.rollback();
-            return false;
-        }
+        if (!q.exec())
+            return fail(QStringLiteral("题号 %1：%2").arg(r.number).arg(q.lastError().text()));
+        if (!hasExplanation(r))
+            continue;
+        explain.addBindValue(r.number);
+        explain.addBindValue(r.explanation);
+        if (!explain.exec())
+            return fail(QStringLiteral("题号 %1 的解析：%2").arg(r.number).arg(explain.lastError().text()));
     }
-    if (!db.commit()) {
+    if (!db.commit())
+        return fail(db.lastError().text());
+    return true;
+}
+
+// jx as it is (题号 -> 解析); nothing for a bank without the table.
+bool selectExplanations(QSqlDatabase &db, QMap<qint64, QString> *explanations, QString *error)
+{
+    QString problem;
+    if (!BankSchema::hasExplanationTable(db, &problem)) {
+        if (error && !problem.isEmpty())
+            *error = problem;
+        return problem.isEmpty();
+    }
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT \"题号\", \"解析\" FROM jx ORDER BY \"题号\""))) {
         if (error)
-            *error = db.lastError().text();
-        db.rollback();
+            *error = QStringLiteral("解析表 jx 无法读取（%1）").arg(q.lastError().text());
         return false;
     }
+    while (q.next())
+        explanations->insert(q.value(0).toLongLong(), q.value(1).toString());
     return true;
 }
 
@@ -121,7 +160,8 @@ bool createBank(const QString &path, const QList<QuestionRecord> &rows, QString 
     temp.close(); // SQLite takes an empty file for a new database
     const bool built = withConnection(temp.fileName(), true, error, [&](QSqlDatabase &db) {
         QSqlQuery q(db);
-        for (const QString &sql : {BankSchema::createTableSql(), BankSchema::createMarkIndexSql()}) {
+        for (const QString &sql : {BankSchema::createTableSql(), BankSchema::createMarkIndexSql(),
+                                   BankSchema::createExplanationTableSql()}) {
             if (!q.exec(sql)) {
                 if (error)
                     *error = q.lastError().text();
@@ -200,6 +240,9 @@ bool readRows(const QString &path, QList<QuestionRecord> *rows, QString *error)
                 *error = q.lastError().text();
             return false;
         }
+        QMap<qint64, QString> explanations;
+        if (!selectExplanations(db, &explanations, error))
+            return false;
         while (q.next()) {
             QuestionRecord r;
             r.number = q.value(0).toLongLong();
@@ -208,10 +251,23 @@ bool readRows(const QString &path, QList<QuestionRecord> *rows, QString *error)
             r.category = q.value(3).toString();
             r.mark = q.value(4).toInt();
             r.picked = q.value(5).toString();
+            r.explanation = explanations.value(r.number);
             rows->append(r);
         }
         return true;
     });
+}
+
+bool readExplanations(const QString &path, QMap<qint64, QString> *explanations, QString *error)
+{
+    const BankFile::Status status = BankFile::check(path);
+    if (!status.ok) {
+        if (error)
+            *error = status.message;
+        return false;
+    }
+    return withConnection(path, false, error,
+                          [&](QSqlDatabase &db) { return selectExplanations(db, explanations, error); });
 }
 
 QByteArray catalogueBytes(const QStringList &labels)

@@ -253,6 +253,16 @@ QStringList checkSources(const QStringList &paths, QList<AikenSource::Question> 
     return problems;
 }
 
+QStringList missingExplanations(const QList<AikenSource::Question> &questions)
+{
+    QStringList problems;
+    for (const AikenSource::Question &q : questions) {
+        if (q.explanation.trimmed().isEmpty())
+            problems << at(q.file, q.line, QStringLiteral("试题没有解析（ANSWER 行之后应有一行“解析: ……”）"));
+    }
+    return problems;
+}
+
 QStringList checkNumbers(const QString &bankFile, const QList<QuestionRecord> &rows)
 {
     QStringList problems;
@@ -313,14 +323,38 @@ QStringList checkRows(const QString &bankFile, const QList<QuestionRecord> &rows
     return problems;
 }
 
-QStringList checkBank(const QString &dbPath, const QString &cataloguePath, bool *unreadable)
+QStringList checkExplanations(const QString &bankFile, const QList<QuestionRecord> &rows,
+                              const QMap<qint64, QString> &explanations, bool requireAll)
+{
+    QStringList problems;
+    QSet<qint64> numbers;
+    for (const QuestionRecord &row : rows)
+        numbers.insert(row.number);
+    for (auto it = explanations.cbegin(); it != explanations.cend(); ++it) {
+        if (!numbers.contains(it.key()))
+            problems << atNumber(bankFile, it.key(), QStringLiteral("解析没有对应的试题（试题表 zk 中没有这个题号）"));
+        else if (it.value().trimmed().isEmpty())
+            problems << atNumber(bankFile, it.key(), QStringLiteral("解析为空"));
+    }
+    if (requireAll) {
+        for (const QuestionRecord &row : rows) {
+            if (!explanations.contains(row.number))
+                problems << atNumber(bankFile, row.number, QStringLiteral("试题没有解析"));
+        }
+    }
+    return problems;
+}
+
+QStringList checkBank(const QString &dbPath, const QString &cataloguePath, bool *unreadable, bool requireExplanations)
 {
     if (unreadable)
         *unreadable = false;
     QStringList problems;
     QList<QuestionRecord> rows;
+    QMap<qint64, QString> explanations;
     QString error;
-    const bool bankRead = BankBuilder::readRows(dbPath, &rows, &error);
+    const bool bankRead = BankBuilder::readRows(dbPath, &rows, &error)
+                       && BankBuilder::readExplanations(dbPath, &explanations, &error);
     if (!bankRead)
         problems << inFile(dbPath, error);
     const Catalogue::LoadResult catalogue = Catalogue::load(cataloguePath);
@@ -332,7 +366,8 @@ QStringList checkBank(const QString &dbPath, const QString &cataloguePath, bool 
             *unreadable = true;
         return problems;
     }
-    return checkRows(dbPath, rows, cataloguePath, catalogue.labels);
+    return checkRows(dbPath, rows, cataloguePath, catalogue.labels)
+         + checkExplanations(dbPath, rows, explanations, requireExplanations);
 }
 
 } // namespace BankCheck

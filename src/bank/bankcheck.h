@@ -4,6 +4,7 @@
 #include "questionrecord.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -60,6 +61,10 @@ QStringList checkItems(const QList<Item> &items);
 QStringList checkSources(const QStringList &paths, QList<AikenSource::Question> *questions = nullptr,
                          bool *unreadable = nullptr);
 
+// The questions that have no explanation (no "解析: " line after their
+// ANSWER line), each named by file and line.
+QStringList missingExplanations(const QList<AikenSource::Question> &questions);
+
 // 题号 runs 1..N with no gap and no repeat. Counts are 32-bit: a bank may
 // hold far more than the 32767 questions of a 16-bit counter.
 QStringList checkNumbers(const QString &bankFile, const QList<QuestionRecord> &rows);
@@ -70,8 +75,15 @@ QStringList checkNumbers(const QString &bankFile, const QList<QuestionRecord> &r
 QStringList checkRows(const QString &bankFile, const QList<QuestionRecord> &rows,
                       const QString &catalogueFile, const QStringList &labels);
 
-// Reads the bank and the catalogue and checks them with checkRows. A file
-// that cannot be read is reported (and *unreadable set).
-QStringList checkBank(const QString &dbPath, const QString &cataloguePath, bool *unreadable = nullptr);
+// The table jx (题号 -> 解析, as readExplanations gives it) against the
+// rows: every explanation belongs to a question of zk and has some text;
+// with requireAll, every question has an explanation.
+QStringList checkExplanations(const QString &bankFile, const QList<QuestionRecord> &rows,
+                              const QMap<qint64, QString> &explanations, bool requireAll);
+
+// Reads the bank and the catalogue and checks them with checkRows and
+// checkExplanations. A file that cannot be read is reported (and *unreadable set).
+QStringList checkBank(const QString &dbPath, const QString &cataloguePath, bool *unreadable = nullptr,
+                      bool requireExplanations = false);
 
 } // namespace BankCheck

@@ -1,5 +1,9 @@
 #include "bankschema.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
 namespace BankSchema {
 
 const QStringList &columnNames()
@@ -33,6 +37,45 @@ QString createTableSql()
 QString createMarkIndexSql()
 {
     return QStringLiteral("CREATE INDEX zk_mark ON zk (\"批阅\")");
+}
+
+QString createExplanationTableSql()
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS jx (\"题号\" INTEGER PRIMARY KEY, \"解析\" TEXT NOT NULL)");
+}
+
+bool hasExplanationTable(const QSqlDatabase &db, QString *error)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    q.addBindValue(QString::fromLatin1(kExplanationTable));
+    if (!q.exec()) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    return q.next();
+}
+
+std::optional<QString> readExplanation(const QSqlDatabase &db, qint64 number, QString *error)
+{
+    QString problem;
+    const auto answer = [&](std::optional<QString> text) {
+        if (error)
+            *error = problem;
+        return text;
+    };
+    if (!hasExplanationTable(db, &problem))
+        return answer(std::nullopt);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT \"解析\" FROM jx WHERE \"题号\" = ?"));
+    q.addBindValue(number);
+    if (!q.exec()) {
+        problem = q.lastError().text();
+        return answer(std::nullopt);
+    }
+    return answer(q.next() ? std::optional<QString>(q.value(0).toString()) : std::nullopt);
 }
 
 } // namespace BankSchema

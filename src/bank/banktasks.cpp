@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace BankTasks {
 namespace {
 
@@ -43,6 +45,12 @@ QStringList labelsOf(const QList<QuestionRecord> &rows)
     return labels;
 }
 
+int explained(const QList<QuestionRecord> &rows)
+{
+    return int(std::count_if(rows.cbegin(), rows.cend(),
+                             [](const QuestionRecord &row) { return !row.explanation.trimmed().isEmpty(); }));
+}
+
 QList<QuestionRecord> rowsFrom(const QList<AikenSource::Question> &questions)
 {
     QList<QuestionRecord> rows;
@@ -52,6 +60,7 @@ QList<QuestionRecord> rowsFrom(const QList<AikenSource::Question> &questions)
         row.question = q.questionText();
         row.answer = q.answer;
         row.category = q.category;
+        row.explanation = q.explanation;
         rows << row;
     }
     return rows;
@@ -80,7 +89,9 @@ Outcome build(const BuildRequest &request)
 {
     QList<AikenSource::Question> questions;
     bool unreadable = false;
-    const QStringList problems = BankCheck::checkSources(request.sources, &questions, &unreadable);
+    QStringList problems = BankCheck::checkSources(request.sources, &questions, &unreadable);
+    if (request.requireExplanations)
+        problems << BankCheck::missingExplanations(questions);
     if (!problems.isEmpty()) {
         Outcome outcome = failed(unreadable ? FileError : Problems, problems);
         outcome.problems << QStringLiteral("题源没有通过检查，题库没有建立。");
@@ -115,7 +126,10 @@ Outcome build(const BuildRequest &request)
     } else {
         if (!BankBuilder::createBank(request.dbPath, rows, &error))
             return failed(FileError, BankCheck::inFile(request.dbPath, error));
-        outcome.notes << QStringLiteral("已建立题库 %1，共 %2 题").arg(request.dbPath).arg(rows.size());
+        outcome.notes << QStringLiteral("已建立题库 %1，共 %2 题，其中 %3 题有解析")
+                             .arg(request.dbPath)
+                             .arg(rows.size())
+                             .arg(explained(rows));
     }
 
     if (catalogueExists) {
@@ -130,11 +144,13 @@ Outcome build(const BuildRequest &request)
     return outcome;
 }
 
-Outcome checkSources(const QStringList &sources)
+Outcome checkSources(const QStringList &sources, bool requireExplanations)
 {
     QList<AikenSource::Question> questions;
     bool unreadable = false;
-    const QStringList problems = BankCheck::checkSources(sources, &questions, &unreadable);
+    QStringList problems = BankCheck::checkSources(sources, &questions, &unreadable);
+    if (requireExplanations)
+        problems << BankCheck::missingExplanations(questions);
     if (!problems.isEmpty())
         return failed(unreadable ? FileError : Problems, problems);
     Outcome outcome;
@@ -142,10 +158,10 @@ Outcome checkSources(const QStringList &sources)
     return outcome;
 }
 
-Outcome checkBank(const QString &dbPath, const QString &cataloguePath)
+Outcome checkBank(const QString &dbPath, const QString &cataloguePath, bool requireExplanations)
 {
     bool unreadable = false;
-    const QStringList problems = BankCheck::checkBank(dbPath, cataloguePath, &unreadable);
+    const QStringList problems = BankCheck::checkBank(dbPath, cataloguePath, &unreadable, requireExplanations);
     if (!problems.isEmpty())
         return failed(unreadable ? FileError : Problems, problems);
     Outcome outcome;
@@ -189,6 +205,19 @@ Outcome importInputs(const ImportRequest &request)
     if (!numbering.isEmpty()) {
         Outcome outcome = failed(Problems, numbering);
         outcome.problems << QStringLiteral("题号不是从 1 起连续编排的，新试题无法接着编号；没有导入任何试题。");
+        return outcome;
+    }
+    QMap<qint64, QString> explanations;
+    if (!BankBuilder::readExplanations(request.dbPath, &explanations, &error))
+        return failed(FileError, BankCheck::inFile(request.dbPath, error));
+    QStringList strayExplanations;
+    for (auto it = explanations.cbegin(); it != explanations.cend(); ++it) {
+        if (it.key() < 1 || it.key() > existing.size())
+            strayExplanations << BankCheck::atNumber(request.dbPath, it.key(), QStringLiteral("解析没有对应的试题"));
+    }
+    if (!strayExplanations.isEmpty()) {
+        Outcome outcome = failed(Problems, strayExplanations);
+        outcome.problems << QStringLiteral("解析表 jx 中有些解析找不到对应的试题，新试题会错配这些解析；没有导入任何试题。");
         return outcome;
     }
     QByteArray catalogueBefore;
@@ -252,6 +281,8 @@ Outcome importInputs(const ImportRequest &request)
                          .arg(plan.newRows.first().number)
                          .arg(plan.newRows.last().number)
                          .arg(plan.duplicates.size());
+    if (const int withExplanation = explained(plan.newRows); withExplanation > 0)
+        outcome.notes << QStringLiteral("新试题中 %1 题有解析").arg(withExplanation);
     if (!plan.newLabels.isEmpty())
         outcome.notes << QStringLiteral("目录新增类别：%1").arg(plan.newLabels.join(QStringLiteral("、")));
     return outcome;
@@ -271,7 +302,7 @@ Outcome exportBank(const ExportRequest &request)
     QString error;
     if (!BankBuilder::readRows(request.dbPath, &rows, &error))
         return failed(FileError, BankCheck::inFile(request.dbPath, error));
-    const Exporters::Result result = Exporters::toFormat(format, request.dbPath, rows);
+    const Exporters::Result result = Exporters::toFormat(format, request.dbPath, rows, request.withExplanations);
     if (!result.problems.isEmpty()) {
         Outcome outcome = failed(Problems, result.problems);
         outcome.problems << QStringLiteral("有试题无法导出，没有写出文件。");
@@ -281,6 +312,9 @@ Outcome exportBank(const ExportRequest &request)
         return failed(FileError, BankCheck::inFile(request.output, error));
     Outcome outcome;
     outcome.notes << QStringLiteral("已导出 %1 题到 %2").arg(rows.size()).arg(request.output);
+    if (format == Exporters::Format::Aiken && !request.withExplanations && explained(rows) > 0)
+        outcome.warnings << QStringLiteral("有 %1 题的解析没有导出（Aiken 格式要加 --with-explanations 才写出解析行）")
+                                .arg(explained(rows));
     return outcome;
 }
 

@@ -29,15 +29,18 @@ struct BuildRequest
     QString cataloguePath;
     QStringList sources;
     bool ifMissing = false; // keep existing files instead of failing on them
+    bool requireExplanations = false; // a question without 解析 fails the check
 };
 
-// Checks the sources first; only when they pass, makes the bank and the
-// catalogue. A file that exists is never replaced. A kept bank that lacks its
-// catalogue gets one made from its own categories.
+// Checks the sources first; only when they pass, makes the bank (with the
+// questions' explanations in jx) and the catalogue. A file that exists is
+// never replaced. A kept bank that lacks its catalogue gets one made from its
+// own categories.
 Outcome build(const BuildRequest &request);
 
-Outcome checkSources(const QStringList &sources);
-Outcome checkBank(const QString &dbPath, const QString &cataloguePath);
+// requireExplanations: a question without an explanation is a problem too.
+Outcome checkSources(const QStringList &sources, bool requireExplanations = false);
+Outcome checkBank(const QString &dbPath, const QString &cataloguePath, bool requireExplanations = false);
 
 // An empty bank and a catalogue holding only the whole-bank entry; refuses
 // when either file exists.
@@ -52,8 +55,10 @@ struct ImportRequest
     QString defaultCategory; // for questions with no category of their own
 };
 
-// Adds the new questions of the inputs after the bank's last row; existing
-// rows stay as they are. Any malformed question rejects the whole import.
+// Adds the new questions of the inputs after the bank's last row, with their
+// explanations; existing rows stay as they are. Any malformed question
+// rejects the whole import, and so does an explanation in jx whose 题号 has
+// no question (a new question would take it for its own).
 Outcome importInputs(const ImportRequest &request);
 
 struct ExportRequest
@@ -62,6 +67,7 @@ struct ExportRequest
     QString format; // "aiken" or "gift"
     QString output;
     bool overwrite = false;
+    bool withExplanations = false; // Aiken: write the "解析: " lines (GIFT always has them)
 };
 
 Outcome exportBank(const ExportRequest &request);

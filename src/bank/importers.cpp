@@ -181,9 +181,22 @@ void parseGiftBlock(const GiftBlock &block, const QString &fileName, AikenSource
         return;
     }
 
+    // Moodle's general feedback: the text after the last "####" of the
+    // answer block is about the whole question, its explanation.
+    GiftText answerBlock = text.mid(open + 1, close - open - 1);
+    QString explanation;
+    for (qsizetype i = answerBlock.size() - 4; i >= 0; --i) {
+        if (bareAt(answerBlock, i, QLatin1Char('#')) && bareAt(answerBlock, i + 1, QLatin1Char('#'))
+            && bareAt(answerBlock, i + 2, QLatin1Char('#')) && bareAt(answerBlock, i + 3, QLatin1Char('#'))) {
+            explanation = choiceFrom(plain(answerBlock, i + 4, answerBlock.size()));
+            answerBlock.resize(i);
+            break;
+        }
+    }
+
     QList<GiftAnswer> answers;
     QString problem;
-    if (!splitGiftAnswers(text.mid(open + 1, close - open - 1), &answers, &problem)) {
+    if (!splitGiftAnswers(answerBlock, &answers, &problem)) {
         fail(problem);
         return;
     }
@@ -233,6 +246,7 @@ void parseGiftBlock(const GiftBlock &block, const QString &fileName, AikenSource
     for (const GiftAnswer &answer : std::as_const(answers))
         q.choices << answer.text;
     q.answer = QString(kLetters.at(rightIndex));
+    q.explanation = explanation;
     q.file = fileName;
     q.line = block.line;
     result->questions << q;
@@ -468,10 +482,11 @@ AikenSource::Parse parseTsv(const QString &text, const QString &fileName, const 
         const auto fail = [&](const QString &message) { result.errors << BankCheck::at(fileName, record.line, message); };
 
         bool extraFilled = false;
-        for (qsizetype i = 7; i < record.fields.size(); ++i)
+        for (qsizetype i = 8; i < record.fields.size(); ++i)
             extraFilled = extraFilled || !record.fields.at(i).trimmed().isEmpty();
         if (record.fields.size() < 7 || extraFilled) {
-            fail(QStringLiteral("应有 7 列（类别、试题、A、B、C、D、答案），实有 %1 列").arg(record.fields.size()));
+            fail(QStringLiteral("应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 %1 列")
+                     .arg(record.fields.size()));
             continue;
         }
         AikenSource::Question q;
@@ -484,6 +499,8 @@ AikenSource::Parse parseTsv(const QString &text, const QString &fileName, const 
         for (int i = 0; i < 4; ++i)
             q.choices << choiceFrom(record.fields.at(2 + i));
         q.answer = record.fields.at(6).trimmed().toUpper();
+        if (record.fields.size() > 7)
+            q.explanation = choiceFrom(record.fields.at(7));
         if (q.category.isEmpty())
             fail(QStringLiteral("类别为空"));
         else if (q.stem.isEmpty())
@@ -531,6 +548,7 @@ Plan plan(const QString &bankFile, const QList<QuestionRecord> &existing, const 
         row.question = q.questionText();
         row.answer = q.answer;
         row.category = q.category;
+        row.explanation = q.explanation;
         result.newRows << row;
         if (!labels.contains(q.category) && !result.newLabels.contains(q.category))
             result.newLabels << q.category;

@@ -37,15 +37,16 @@ bool guessFormat(const QString &path, const QString &text, Format *format);
 AikenSource::Parse parseAiken(const QString &text, const QString &fileName, const QString &defaultCategory = QString());
 
 // GIFT, multiple choice only: an optional "::title::", the question, then
-// "{=right ~wrong ~wrong ~wrong}" with exactly four answers (feedback after
-// "#" is dropped), "$CATEGORY: label" lines (a Moodle context such as
+// "{=right ~wrong ~wrong ~wrong}" with exactly four answers (an answer's
+// feedback after "#" is dropped; Moodle's general feedback, "####text" at the
+// end of the block, is the explanation, its line ends made blanks), "$CATEGORY: label" lines (a Moodle context such as
 // "$course$/top/" before the label is dropped), "//" comment lines, and the
 // escapes \~ \= \# \{ \} \: \\ and \n. A block in the middle of the text
 // ("missing word") leaves a blank "______" in the stem.
 AikenSource::Parse parseGift(const QString &text, const QString &fileName, const QString &defaultCategory = QString());
 
-// Tab-separated: category, question, A, B, C, D, answer; an optional header
-// row; a field in double quotes may hold tabs, line ends and "" for a quote.
+// Tab-separated: category, question, A, B, C, D, answer and, optionally, the
+// explanation (one line in the bank); an optional header row; a field in double quotes may hold tabs, line ends and "" for a quote.
 AikenSource::Parse parseTsv(const QString &text, const QString &fileName, const QString &defaultCategory = QString());
 
 AikenSource::Parse parse(Format format, const QString &text, const QString &fileName,
@@ -54,7 +55,7 @@ AikenSource::Parse parse(Format format, const QString &text, const QString &file
 // What importing these questions into a bank would do.
 struct Plan
 {
-    QList<QuestionRecord> newRows; // numbered on from the bank's last 题号
+    QList<QuestionRecord> newRows; // numbered on from the bank's last 题号, with their explanations
     QStringList duplicates;        // "file:line: …", skipped questions
     QStringList newLabels;         // categories of new rows the catalogue lacks, in order
 };

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// One row of zk as a plain value (used to build, import and export banks).
+// One row of zk as a plain value (used to build, import and export banks),
+// with the question's explanation, which the bank keeps in table jx.
 struct QuestionRecord
 {
     qint64 number = 0;  // 题号
@@ -11,4 +12,5 @@ struct QuestionRecord
     QString category;   // 备注
     int mark = 0;       // 批阅
     QString picked = QStringLiteral("E"); // 作答
+    QString explanation; // 解析 (table jx); empty: the question has none
 };

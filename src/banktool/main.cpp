@@ -26,14 +26,14 @@ QTextStream &err()
 const char kUsage[] = R"(用法：qvbank 命令 [选项] [文件...]
 
 命令：
-  build [--if-missing] --db 题库 --catalogue 目录 题源...
+  build [--if-missing] [--require-explanations] --db 题库 --catalogue 目录 题源...
       先检查题源（UTF-8 的 Aiken 格式，以“$CATEGORY: 类别”行分类），
-      通过后建立题库（english.db）和目录（mulu.txt）。已有的文件从不覆盖：
-      不加 --if-missing 时视为错误；加了则保留已有文件。保留的题库缺少目录时，
-      按该题库的类别建立目录。
-  check 题源...
+      通过后建立题库（english.db）和目录（mulu.txt），试题的解析存入题库的
+      解析表 jx。已有的文件从不覆盖：不加 --if-missing 时视为错误；加了则保留
+      已有文件。保留的题库缺少目录时，按该题库的类别建立目录。
+  check [--require-explanations] 题源...
       检查题源文件。
-  check --db 题库 --catalogue 目录
+  check [--require-explanations] --db 题库 --catalogue 目录
       检查题库和目录。
   create --db 题库 --catalogue 目录
       建立空题库和只有“全部中考试题”一行的目录；已有的文件从不覆盖。
@@ -43,13 +43,22 @@ const char kUsage[] = R"(用法：qvbank 命令 [选项] [文件...]
       UTF-8 的按 UTF-8，否则按 GB18030（GBK）。新试题的题号接在最后一题之后；
       与题库中或输入中前面的试题重复的跳过并报告；已有的试题不会改动；目录在
       末尾加上新类别。--category 给没有类别的试题指定类别。输入有错时一题也不导入。
-  export --db 题库 --format aiken|gift [--force] 输出文件
+      解析随试题导入：Aiken 的“解析: ”行，GIFT 答案块末尾“####”之后的总体反馈，
+      制表符分隔文件的第 8 列。
+  export --db 题库 --format aiken|gift [--force] [--with-explanations] 输出文件
       把题库导出为 UTF-8 的 Aiken 或 GIFT 文件。输出文件已存在时需加 --force。
+      GIFT 文件把解析写作答案块末尾的“####解析”；Aiken 文件只在加了
+      --with-explanations 时写出“解析: ”行（别的程序读 Aiken 时不认识这一行）。
+
+题源的格式：每题一个题干，“A. ”到“D. ”四个选项，“ANSWER: 字母”一行，可以紧接
+一行“解析: 说明”；题与题之间空一行。
 
 检查的内容：每题四个选项，答案为 A–D；没有重复的试题（题干和选项相同，
 比较时不计空白的多少和大小写，不计选项的次序）；每个类别都在目录中，目录中
 每个类别（“全部中考试题”除外）都至少有一题；题号从 1 到 N 连续；批阅都为 0，
-作答都为“E”；每个类别中每个答案字母占 20%–30%（按整题放宽到最近的整数）。
+作答都为“E”；每个类别中每个答案字母占 20%–30%（按整题放宽到最近的整数）；
+“解析:”行只能紧跟在 ANSWER 行之后；解析表 jx 中每条解析都有对应的试题，内容不为空。
+加 --require-explanations 时，没有解析的试题也算问题。
 每条问题都以所在位置开头：“文件:行号:”，题库中的试题为“文件:题号 N:”。
 
   qvbank --help     显示本说明
@@ -146,6 +155,8 @@ const QString kFormat = QStringLiteral("format");
 const QString kCategory = QStringLiteral("category");
 const QString kIfMissing = QStringLiteral("if-missing");
 const QString kForce = QStringLiteral("force");
+const QString kRequireExplanations = QStringLiteral("require-explanations");
+const QString kWithExplanations = QStringLiteral("with-explanations");
 
 int runBuild(const Arguments &args)
 {
@@ -153,22 +164,23 @@ int runBuild(const Arguments &args)
         return usageError(error);
     if (args.files.isEmpty())
         return usageError(QStringLiteral("build 需要至少一个题源文件"));
-    return report(BankTasks::build(
-        {args.values.value(kDb), args.values.value(kCatalogue), args.files, args.flags.contains(kIfMissing)}));
+    return report(BankTasks::build({args.values.value(kDb), args.values.value(kCatalogue), args.files,
+                                    args.flags.contains(kIfMissing), args.flags.contains(kRequireExplanations)}));
 }
 
 int runCheck(const Arguments &args)
 {
+    const bool requireExplanations = args.flags.contains(kRequireExplanations);
     if (args.values.isEmpty()) {
         if (args.files.isEmpty())
             return usageError(QStringLiteral("check 需要题源文件，或 --db 和 --catalogue"));
-        return report(BankTasks::checkSources(args.files));
+        return report(BankTasks::checkSources(args.files, requireExplanations));
     }
     if (const QString error = missing(args, {kDb, kCatalogue}); !error.isEmpty())
         return usageError(error);
     if (!args.files.isEmpty())
         return usageError(QStringLiteral("检查题库时不能同时给出题源文件"));
-    return report(BankTasks::checkBank(args.values.value(kDb), args.values.value(kCatalogue)));
+    return report(BankTasks::checkBank(args.values.value(kDb), args.values.value(kCatalogue), requireExplanations));
 }
 
 int runCreate(const Arguments &args)
@@ -196,8 +208,8 @@ int runExport(const Arguments &args)
         return usageError(error);
     if (args.files.size() != 1)
         return usageError(QStringLiteral("export 需要恰好一个输出文件"));
-    return report(BankTasks::exportBank(
-        {args.values.value(kDb), args.values.value(kFormat), args.files.first(), args.flags.contains(kForce)}));
+    return report(BankTasks::exportBank({args.values.value(kDb), args.values.value(kFormat), args.files.first(),
+                                         args.flags.contains(kForce), args.flags.contains(kWithExplanations)}));
 }
 
 struct Command
@@ -211,11 +223,11 @@ struct Command
 int runCommand(const QString &name, const QStringList &rest)
 {
     const QList<Command> commands{
-        {QStringLiteral("build"), {kDb, kCatalogue}, {kIfMissing}, runBuild},
-        {QStringLiteral("check"), {kDb, kCatalogue}, {}, runCheck},
+        {QStringLiteral("build"), {kDb, kCatalogue}, {kIfMissing, kRequireExplanations}, runBuild},
+        {QStringLiteral("check"), {kDb, kCatalogue}, {kRequireExplanations}, runCheck},
         {QStringLiteral("create"), {kDb, kCatalogue}, {}, runCreate},
         {QStringLiteral("import"), {kDb, kCatalogue, kFormat, kCategory}, {}, runImport},
-        {QStringLiteral("export"), {kDb, kFormat}, {kForce}, runExport},
+        {QStringLiteral("export"), {kDb, kFormat}, {kForce, kWithExplanations}, runExport},
     };
     for (const Command &command : commands) {
         if (command.name != name)
