@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -17,6 +18,7 @@ private slots:
     void aMoveWithNoTargetKeepsThePosition();
     void pendingChangesAreStoredWhenTheRowIsLeft();
     void refreshAndCloseStoreThePendingRow();
+    void sideWritesAreStoredWithTheirRowOrNotAtAll();
     void flushOnTheLastRow();
     void questionAndAnswerAreNeverStoredEmpty();
     void otherCursorsSeeAStoreOnlyAfterTheyReRun();
@@ -113,6 +115,45 @@ void TestCursor::refreshAndCloseStoreThePendingRow()
         cursor.setField(BankSchema::Mark, 2);
     } // closing stores it as well
     QCOMPARE(bank.stored(3, QStringLiteral("批阅")).toInt(), 2);
+}
+
+void TestCursor::sideWritesAreStoredWithTheirRowOrNotAtAll()
+{
+    TempBank bank(sampleRows(3));
+    QuestionCursor cursor;
+    QVERIFY(cursor.refresh());
+    const auto note = [](const QString &text) {
+        return QuestionCursor::SideWrite{"CREATE TABLE IF NOT EXISTS side (n INTEGER, t TEXT)",
+                                         "INSERT INTO side VALUES (?, ?)", {1, text}, true};
+    };
+    // A later write under the same key replaces the earlier one: one row, the last text.
+    QVERIFY(cursor.setField(BankSchema::Mark, 1));
+    QVERIFY(cursor.setSideWrite(QStringLiteral("note"), note(QStringLiteral("first"))));
+    QVERIFY(cursor.setSideWrite(QStringLiteral("note"), note(QStringLiteral("second"))));
+    QCOMPARE(cursor.pendingSideWrite(QStringLiteral("note"))->values.at(1).toString(), QStringLiteral("second"));
+    QVERIFY(cursor.moveNext());
+    QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 1);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("side"));
+    db.setDatabaseName(bank.dbPath());
+    QVERIFY(db.open());
+    QSqlQuery rows(QStringLiteral("SELECT group_concat(t) FROM side"), db);
+    QVERIFY(rows.next());
+    QCOMPARE(rows.value(0).toString(), QStringLiteral("second"));
+
+    // A side write that fails takes its row's update with it; both stay
+    // pending, counted as an edit, and go in together once they can.
+    QVERIFY(cursor.setField(BankSchema::Mark, 2));
+    QVERIFY(cursor.setSideWrite(QStringLiteral("note"), {{}, "INSERT INTO missing VALUES (?)", {1}, true}));
+    QSignalSpy failed(&cursor, &QuestionCursor::storeFailed);
+    QVERIFY(cursor.moveNext());
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(bank.stored(2, QStringLiteral("批阅")).toInt(), 0);
+    QCOMPARE(cursor.unstoredEditCount(), 1);
+    QVERIFY(bank.exec(QStringLiteral("CREATE TABLE missing (n INTEGER)")));
+    QVERIFY(cursor.movePrevious());
+    QCOMPARE(bank.stored(2, QStringLiteral("批阅")).toInt(), 2);
+    QCOMPARE(cursor.unstoredRowCount(), 0);
+    db.close();
 }
 
 void TestCursor::flushOnTheLastRow()

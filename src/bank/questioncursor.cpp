@@ -374,6 +374,25 @@ bool QuestionCursor::setField(int position, const QVariant &value)
     return true;
 }
 
+bool QuestionCursor::setSideWrite(const QString &key, const SideWrite &write)
+{
+    if (!hasCurrentRow())
+        return false;
+    m_pending[m_rows[size_t(m_pos)].rowid].sideWrites.insert(key, write);
+    ++m_writes;
+    return true;
+}
+
+std::optional<QuestionCursor::SideWrite> QuestionCursor::pendingSideWrite(const QString &key) const
+{
+    if (!hasCurrentRow())
+        return std::nullopt;
+    const auto row = m_pending.constFind(m_rows[size_t(m_pos)].rowid);
+    if (row == m_pending.cend() || !row->sideWrites.contains(key))
+        return std::nullopt;
+    return row->sideWrites.value(key);
+}
+
 qint32 QuestionCursor::indexOfRowid(qint64 rowid) const
 {
     const auto it = std::lower_bound(m_rows.cbegin(), m_rows.cend(), rowid,
@@ -458,7 +477,9 @@ int QuestionCursor::unstoredEditCount() const
     int count = 0;
     for (const auto *rows : {&m_pending, &m_pendingBeforeBatch}) {
         for (const PendingRow &pending : *rows) {
-            if (pending.changed & texts)
+            const bool sideEdit = std::any_of(pending.sideWrites.cbegin(), pending.sideWrites.cend(),
+                                              [](const SideWrite &w) { return w.isEdit; });
+            if ((pending.changed & texts) || sideEdit)
                 ++count;
         }
     }
@@ -487,17 +508,49 @@ void QuestionCursor::dropEmptyProtectedText(qint64 rowid, PendingRow &pending)
 bool QuestionCursor::storeRow(qint64 rowid, PendingRow &pending)
 {
     dropEmptyProtectedText(rowid, pending);
-    if (!pending.changed)
+    if (!pending.changed && pending.sideWrites.isEmpty())
         return true;
-    const QByteArray sql = "UPDATE zk SET " + assignments(pending.changed) + " WHERE rowid = ?";
-    return execStatement(sql, [&](sqlite3_stmt *st) {
-        int i = 1;
-        for (int c = 0; c < BankSchema::kColumnCount; ++c) {
-            if ((pending.changed & (1u << c)) && !bindVariant(st, i++, pending.values[size_t(c)]))
-                return false;
-        }
-        return sqlite3_bind_int64(st, i, rowid) == SQLITE_OK;
-    });
+    // A row with side writes is stored whole or not at all.
+    const bool ownTransaction = !pending.sideWrites.isEmpty() && sqlite3_get_autocommit(m_handle);
+    if (ownTransaction && !execSql("BEGIN IMMEDIATE"))
+        return false;
+    bool ok = true;
+    if (pending.changed) {
+        const QByteArray sql = "UPDATE zk SET " + assignments(pending.changed) + " WHERE rowid = ?";
+        ok = execStatement(sql, [&](sqlite3_stmt *st) {
+            int i = 1;
+            for (int c = 0; c < BankSchema::kColumnCount; ++c) {
+                if ((pending.changed & (1u << c)) && !bindVariant(st, i++, pending.values[size_t(c)]))
+                    return false;
+            }
+            return sqlite3_bind_int64(st, i, rowid) == SQLITE_OK;
+        });
+    }
+    ok = ok && storeSideWrites(pending);
+    if (ownTransaction) {
+        ok = ok && execSql("COMMIT");
+        if (!ok)
+            sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    return ok;
+}
+
+bool QuestionCursor::storeSideWrites(const PendingRow &pending)
+{
+    for (const SideWrite &write : pending.sideWrites) {
+        if (!write.prepareSql.isEmpty() && !execSql(write.prepareSql.constData()))
+            return false;
+        const bool ok = execStatement(write.sql, [&](sqlite3_stmt *st) {
+            for (int i = 0; i < write.values.size(); ++i) {
+                if (!bindVariant(st, i + 1, write.values.at(i)))
+                    return false;
+            }
+            return true;
+        });
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 bool QuestionCursor::storeGrouped()
@@ -512,6 +565,11 @@ bool QuestionCursor::storeGrouped()
     std::vector<Group> groups;
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
         PendingRow &pending = it.value();
+        if (!pending.sideWrites.isEmpty()) {
+            if (!storeRow(it.key(), pending))
+                return false;
+            continue;
+        }
         dropEmptyProtectedText(it.key(), pending);
         if (!pending.changed)
             continue;

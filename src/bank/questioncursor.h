@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -56,6 +57,22 @@ public:
     bool setField(int position, const QVariant &value);
     QVariant value(const QString &column) const { return field(BankSchema::columnIndex(column)); }
     bool setValue(const QString &column, const QVariant &v) { return setField(BankSchema::columnIndex(column), v); }
+
+    // Writes to other tables of the bank that belong to the current row's
+    // pending change (the explanation typed for it, the record of an
+    // answer). They are stored with the row, in one transaction with its own
+    // update, and stay pending with it when the bank cannot be written. A
+    // write under the same key replaces the earlier one.
+    struct SideWrite
+    {
+        QByteArray prepareSql; // run first in the transaction (CREATE TABLE IF NOT EXISTS …); may be empty
+        QByteArray sql;        // the write, its values bound to "?" in order
+        QVariantList values;
+        bool isEdit = false;   // a correction by the user, counted by unstoredEditCount
+    };
+    bool setSideWrite(const QString &key, const SideWrite &write);
+    // The side write under key still pending for the current row, if any.
+    std::optional<SideWrite> pendingSideWrite(const QString &key) const;
 
     // Refills whatever shows the current row (after a run of quiet moves).
     void showCurrent() { emit currentChanged(); }
@@ -114,6 +131,7 @@ private:
         quint8 remembered = 0; // bit per question or answer column whose earlier value is kept
         Values values;
         std::array<QVariant, 2> original; // the question and the answer as they were
+        QMap<QString, SideWrite> sideWrites;
     };
 
     bool ensureOpen();
@@ -124,6 +142,7 @@ private:
     void storePending();
     bool storeRows();
     bool storeRow(qint64 rowid, PendingRow &pending);
+    bool storeSideWrites(const PendingRow &pending);
     bool execSql(const char *sql);
     void noteStoreResult(bool stored);
     void dropEmptyProtectedText(qint64 rowid, PendingRow &pending);
