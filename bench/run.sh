@@ -14,4 +14,6 @@ for rows in 5000 30000 100000; do
 done
 build-bench/bench/qvbench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
   --benchmark_display_aggregates_only=true 2>/dev/null | grep -E 'Benchmark|median|Run on'
+build-bench/bench/qvprintbench --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true --benchmark_display_aggregates_only=true 2>/dev/null | grep -E 'first|median'
 python3 bench/startup.py build-bench/src/quorvane build-bench/bench/qvbareqt "${banks[@]}"

@@ -80,6 +80,10 @@ void CompositionWindow::bindRandomPage()
             &CompositionWindow::saveRandomPaper);
     connect(control<QPushButton>(QStringLiteral("Command1")), &QPushButton::clicked, this,
             &CompositionWindow::returnToWholeBank);
+    connect(control<QPushButton>(QStringLiteral("Command21")), &QPushButton::clicked, this,
+            &CompositionWindow::printRandomPaper);
+    connect(control<QPushButton>(QStringLiteral("Command22")), &QPushButton::clicked, this,
+            &CompositionWindow::exportRandomPaper);
 }
 
 void CompositionWindow::fitBankSizeBox()
@@ -126,6 +130,7 @@ void CompositionWindow::bindManualPage()
         {"Command5", &CompositionWindow::browsePrevious},   {"Command6", &CompositionWindow::browseNext},
         {"Command7", &CompositionWindow::addToManualPaper}, {"Command8", &CompositionWindow::saveManualPaper},
         {"Command9", &CompositionWindow::closeToPractice},
+        {"Command23", &CompositionWindow::printManualPaper}, {"Command24", &CompositionWindow::exportManualPaper},
     };
     for (const auto &[name, handler] : buttons)
         connect(control<QPushButton>(QString::fromLatin1(name)), &QPushButton::clicked, this, handler);
@@ -291,6 +296,16 @@ void CompositionWindow::saveRandomPaper()
     WindowRegistry::instance().show(QStringLiteral("Form4"));
 }
 
+void CompositionWindow::printRandomPaper()
+{
+    m_printing.print(this, randomPaper());
+}
+
+void CompositionWindow::exportRandomPaper()
+{
+    m_printing.exportPdf(this, randomPaper());
+}
+
 void CompositionWindow::returnToWholeBank()
 {
     WindowRegistry &registry = WindowRegistry::instance();
@@ -386,6 +401,16 @@ void CompositionWindow::addToManualPaper()
 void CompositionWindow::saveManualPaper()
 {
     WindowRegistry::instance().show(QStringLiteral("Form5"));
+}
+
+void CompositionWindow::printManualPaper()
+{
+    m_printing.print(this, manualPaper());
+}
+
+void CompositionWindow::exportManualPaper()
+{
+    m_printing.exportPdf(this, manualPaper());
 }
 
 void CompositionWindow::closeToPractice()

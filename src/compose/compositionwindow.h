@@ -1,6 +1,7 @@
 #pragma once
 
 #include "paper.h"
+#include "paperprinting.h"
 #include "programwindow.h"
 #include "randomdraw.h"
 
@@ -66,6 +67,9 @@ public:
     // generator seeded from the clock, made afresh for every click.
     void setUniformSourceFactory(std::function<RandomDraw::UniformSource()> factory);
 
+    // Printing and PDF export of both pages; its dialogs may be replaced.
+    PaperPrinting &printing() { return m_printing; }
+
     void composeRandomPaper();
     void saveRandomPaper();
     void returnToWholeBank();
@@ -79,6 +83,10 @@ public:
     void closeToPractice();
     void onBrowseCategoryPicked(int index);
     void onCountEntered();
+    void printRandomPaper();
+    void exportRandomPaper();
+    void printManualPaper();
+    void exportManualPaper();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -115,4 +123,5 @@ private:
 
     std::function<RandomDraw::UniformSource()> m_uniformSourceFactory;
     PracticeLink m_practice;
+    PaperPrinting m_printing;
 };
