@@ -151,11 +151,13 @@ void QuestionImportWindow::importQuestions()
             return;
         }
     }
-    // The file and the bank as they are now, whatever happened since the preview.
-    refreshPreview();
-    if (!m_importButton->isEnabled()) {
-        MessageBox::show(this, QStringLiteral("文件或题库在预览之后有了变动，请看过新的预览。没有导入任何试题。"), kTitle);
-        return;
+    // What is imported is what the preview shows (the import refuses a bank
+    // that another program has changed since); a category typed but not yet
+    // previewed is applied first.
+    if (m_categoryBox->text() != m_previewedCategory) {
+        refreshPreview();
+        if (!m_importButton->isEnabled())
+            return; // the preview now says why
     }
 
     const qint64 total = m_plan.plan.newRows.size();
