@@ -2,6 +2,9 @@
 // 100,000 rows, each beside its floor where one exists (the raw SQLite C API
 // doing the same work in the same process).
 #include "benchbank.h"
+#include "catalogue.h"
+#include "codepage.h"
+#include "filechooser.h"
 #include "practicewindow.h"
 #include "compositionwindow.h"
 #include "papersavewindow.h"
@@ -9,15 +12,19 @@
 #include "messagebox.h"
 #include "querytext.h"
 #include "questioncursor.h"
+#include "questionimportwindow.h"
 #include "windowregistry.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -240,6 +247,97 @@ void BM_SavePaper200(benchmark::State &state)
     WindowRegistry::instance().reset();
 }
 
+// ---- Importing a teacher's file ------------------------------------------------
+
+constexpr int kImportedQuestions = 10000;
+
+// 10,000 new questions as a spreadsheet saves them: tab-separated, code page
+// 936, CR LF, with a header row, ten categories and an explanation each.
+QString importFile()
+{
+    const QString path = QDir::temp().filePath(QStringLiteral("qvbench-import-%1.tsv").arg(kImportedQuestions));
+    if (QFile::exists(path))
+        return path;
+    QString text = QStringLiteral("类别\t试题\tA\tB\tC\tD\t答案\t解析\r\n");
+    const QString letters = QStringLiteral("ABCD");
+    for (int i = 1; i <= kImportedQuestions; ++i) {
+        text += QStringLiteral("导入卷%1\tImported question %2: my cousin wants to visit ______ museum near the river "
+                               "this weekend.\tan\tthe\ta\t/\t%3\t第 %2 题的解析：museum 前用定冠词。\r\n")
+                    .arg(i % 10, 2, 10, QLatin1Char('0'))
+                    .arg(i)
+                    .arg(letters.at(i % 4));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(CodePage::encode(text));
+    return path;
+}
+
+QString bankCopyDir()
+{
+    return QDir::temp().filePath(QStringLiteral("qvbench-import-bank-%1").arg(QCoreApplication::applicationPid()));
+}
+
+// A copy of the generated bank that the import may change.
+void enterBankCopy(int rows)
+{
+    WindowRegistry::instance().reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QString copy = bankCopyDir();
+    QDir(copy).removeRecursively();
+    QDir().mkpath(copy);
+    for (const QString &name : {QStringLiteral("english.db"), QStringLiteral("mulu.txt")})
+        QFile::copy(QDir(bankDir(rows)).filePath(name), QDir(copy).filePath(name));
+    QDir::setCurrent(copy);
+    Catalogue::setPathOverride(QDir(copy).filePath(QStringLiteral("mulu.txt")));
+}
+
+// From the menu to the refreshed practice window: "导入试题…", the file read,
+// decoded, parsed and checked against the bank for the preview, "导  入"
+// (the same checks again, 10,000 rows written with their explanations, the
+// catalogue extended), and the whole bank shown again.
+void BM_ImportTsv10000(benchmark::State &state)
+{
+    const QString input = importFile();
+    FileChooser::setChooser([input](QWidget *, const FileChooser::Request &) { return FileChooser::Choice{input, 0}; });
+    int steps = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        enterBankCopy(int(state.range(0)));
+        auto *form = WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
+        QAction *menu = form->menuAction(QStringLiteral("DRST"));
+        // Counts the values the progress bar shows.
+        QList<int> values;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&values] {
+            auto *window = WindowRegistry::instance().find(QStringLiteral("frmImport"));
+            auto *bar = window ? window->findChild<QProgressDialog *>() : nullptr;
+            if (bar && bar->isVisible() && (values.isEmpty() || values.last() != bar->value()))
+                values << bar->value();
+        });
+        watcher.start(0);
+        state.ResumeTiming();
+
+        menu->trigger();
+        WindowRegistry::instance().findWindow<QuestionImportWindow>(QStringLiteral("frmImport"))->importQuestions();
+
+        state.PauseTiming();
+        watcher.stop();
+        steps = int(values.size());
+        const QString expected = QStringLiteral("第1题 共%1题").arg(state.range(0) + kImportedQuestions);
+        if (form->positionBox()->text() != expected)
+            state.SkipWithError(qPrintable(QStringLiteral("after the import: %1").arg(form->positionBox()->text())));
+        state.ResumeTiming();
+    }
+    state.counters["progress_steps"] = steps;
+    WindowRegistry::instance().reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Catalogue::setPathOverride(QString());
+    QDir::setCurrent(QDir::tempPath());
+    QDir(bankCopyDir()).removeRecursively();
+}
+
 void sizes(benchmark::internal::Benchmark *b)
 {
     for (int rows : kSizes)
@@ -260,6 +358,7 @@ BENCHMARK(BM_ExitReset)->Apply(sizes)->Iterations(5);
 BENCHMARK(BM_ExitReset_Floor)->Apply(sizes)->Iterations(5);
 BENCHMARK(BM_Compose200)->Apply(sizes);
 BENCHMARK(BM_SavePaper200)->Apply(sizes);
+BENCHMARK(BM_ImportTsv10000)->Apply(sizes)->Iterations(3);
 
 int main(int argc, char **argv)
 {

@@ -3,6 +3,7 @@
 #include "bankbuilder.h"
 #include "catalogue.h"
 #include "allwindows.h"
+#include "filechooser.h"
 #include "messagebox.h"
 #include "windowregistry.h"
 
@@ -95,6 +96,8 @@ void setUpGuiTesting()
         registered = true;
     }
     MessageBox::setTestMode(true);
+    // A file dialog a test did not answer is cancelled, never shown.
+    FileChooser::setChooser([](QWidget *, const FileChooser::Request &) { return FileChooser::Choice(); });
     WindowRegistry::instance().setOnEmpty([] { ended = true; });
 }
 

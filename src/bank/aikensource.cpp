@@ -27,7 +27,7 @@ QString Question::questionText() const
 {
     QString text = stem;
     for (int i = 0; i < choices.size(); ++i)
-        text += QStringLiteral("\n%1. %2").arg(kLetters.at(i)).arg(choices.at(i));
+        text += QLatin1Char('\n') + kLetters.at(i) + QStringLiteral(". ") + choices.at(i);
     return text;
 }
 

@@ -51,28 +51,55 @@ bool hasExplanation(const QuestionRecord &row)
     return !row.explanation.trimmed().isEmpty();
 }
 
+// How often an append tells its progress (and may be cancelled), in rows.
+constexpr qint64 kProgressStep = 250;
+
 // The rows go into zk and their explanations into jx in one transaction:
 // either the questions arrive with their explanations or nothing changes.
-bool insertRows(QSqlDatabase &db, const QList<QuestionRecord> &rows, QString *error)
+// The transaction starts by taking the write lock (BEGIN IMMEDIATE), so that
+// a bank another program is writing is waited for, within the busy timeout,
+// before anything is read or written.
+AppendResult insertRows(QSqlDatabase &db, const QList<QuestionRecord> &rows, const AppendControl &control)
 {
-    if (!db.transaction()) {
-        if (error)
-            *error = db.lastError().text();
-        return false;
-    }
-    const auto fail = [&](const QString &message) {
-        if (error)
-            *error = message;
-        db.rollback();
-        return false;
-    };
+    AppendResult result;
     QSqlQuery q(db);
+    QSqlQuery explain(db);
+    const auto rollBack = [&](AppendResult::Kind kind) {
+        q.finish();
+        explain.finish();
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        result.kind = kind;
+        return result;
+    };
+    const auto fail = [&](const QString &where, const QSqlError &e) {
+        result.error = where.isEmpty() ? e.text() : QStringLiteral("%1：%2").arg(where, e.text());
+        result.reason = BankFile::describeEngineError(e.nativeErrorCode().toInt(), e.text());
+        return rollBack(AppendResult::Failed);
+    };
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        result.error = q.lastError().text();
+        result.reason = BankFile::describeEngineError(q.lastError().nativeErrorCode().toInt(), result.error);
+        return result; // no transaction to roll back
+    }
+    if (control.expectedRows >= 0) {
+        if (!q.exec(QStringLiteral("SELECT count(*), coalesce(max(\"题号\"), 0) FROM zk")) || !q.next())
+            return fail(QString(), q.lastError());
+        if (q.value(0).toLongLong() != control.expectedRows || q.value(1).toLongLong() != control.expectedRows) {
+            result.error = QStringLiteral("题库在检查之后有了变动（现有 %1 题），没有写入任何试题").arg(q.value(0).toLongLong());
+            result.reason = QStringLiteral("题库刚被其他程序改动过");
+            return rollBack(AppendResult::Failed);
+        }
+        q.finish();
+    }
     if (std::any_of(rows.cbegin(), rows.cend(), hasExplanation)
         && !q.exec(BankSchema::createExplanationTableSql()))
-        return fail(q.lastError().text());
+        return fail(QString(), q.lastError());
     q.prepare(QStringLiteral("INSERT INTO zk (%1) VALUES (?, ?, ?, ?, ?, ?)").arg(BankSchema::quotedColumnList()));
-    QSqlQuery explain(db);
     explain.prepare(QStringLiteral("INSERT INTO jx (\"题号\", \"解析\") VALUES (?, ?)"));
+    const qint64 total = rows.size();
+    if (control.progress && !control.progress(0, total))
+        return rollBack(AppendResult::Cancelled);
+    qint64 written = 0;
     for (const QuestionRecord &r : rows) {
         q.addBindValue(r.number);
         q.addBindValue(r.question);
@@ -81,17 +108,31 @@ bool insertRows(QSqlDatabase &db, const QList<QuestionRecord> &rows, QString *er
         q.addBindValue(r.mark);
         q.addBindValue(r.picked);
         if (!q.exec())
-            return fail(QStringLiteral("题号 %1：%2").arg(r.number).arg(q.lastError().text()));
-        if (!hasExplanation(r))
-            continue;
-        explain.addBindValue(r.number);
-        explain.addBindValue(r.explanation);
-        if (!explain.exec())
-            return fail(QStringLiteral("题号 %1 的解析：%2").arg(r.number).arg(explain.lastError().text()));
+            return fail(QStringLiteral("题号 %1").arg(r.number), q.lastError());
+        if (hasExplanation(r)) {
+            explain.addBindValue(r.number);
+            explain.addBindValue(r.explanation);
+            if (!explain.exec())
+                return fail(QStringLiteral("题号 %1 的解析").arg(r.number), explain.lastError());
+        }
+        ++written;
+        if (control.progress && (written % kProgressStep == 0 || written == total)
+            && !control.progress(written, total))
+            return rollBack(AppendResult::Cancelled);
     }
+    if (control.beforeCommit) {
+        QString error;
+        if (!control.beforeCommit(&error)) {
+            result.error = result.reason = error;
+            return rollBack(AppendResult::Failed);
+        }
+    }
+    q.finish();
+    explain.finish();
     if (!db.commit())
-        return fail(db.lastError().text());
-    return true;
+        return fail(QString(), db.lastError());
+    result.kind = AppendResult::Appended;
+    return result;
 }
 
 // jx as it is (题号 -> 解析); nothing for a bank without the table.
@@ -168,7 +209,10 @@ bool createBank(const QString &path, const QList<QuestionRecord> &rows, QString 
                 return false;
             }
         }
-        return insertRows(db, rows, error);
+        const AppendResult inserted = insertRows(db, rows, {});
+        if (inserted.kind != AppendResult::Appended && error)
+            *error = inserted.error;
+        return inserted.kind == AppendResult::Appended;
     });
     return built && giveName(&temp, path, error);
 }
@@ -219,9 +263,16 @@ bool appendCatalogueLabels(const QString &path, const QStringList &labels, QStri
     return replaceFile(path, bytes, error);
 }
 
-bool appendRows(const QString &path, const QList<QuestionRecord> &rows, QString *error)
+AppendResult appendRows(const QString &path, const QList<QuestionRecord> &rows, const AppendControl &control)
 {
-    return withConnection(path, false, error, [&](QSqlDatabase &db) { return insertRows(db, rows, error); });
+    AppendResult result;
+    const bool opened = withConnection(path, false, &result.error, [&](QSqlDatabase &db) {
+        result = insertRows(db, rows, control);
+        return true;
+    });
+    if (!opened)
+        result.reason = QStringLiteral("无法打开题库文件");
+    return result;
 }
 
 bool readRows(const QString &path, QList<QuestionRecord> *rows, QString *error)

@@ -12,8 +12,10 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 
 namespace BankCheck {
 namespace {
@@ -123,23 +125,91 @@ QString foldBlanksAndCase(const QString &text)
     return text.simplified().toCaseFolded();
 }
 
+namespace {
+
+// Appends foldBlanksAndCase(text). Text that is all ASCII (most of an English
+// bank) is folded in one pass, in place; other text takes Qt's way.
+void appendFolded(QString *out, QStringView text)
+{
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii) {
+        *out += foldBlanksAndCase(text.toString());
+        return;
+    }
+    const qsizetype start = out->size();
+    out->resize(start + text.size()); // folding ASCII never lengthens it
+    char16_t *next = reinterpret_cast<char16_t *>(out->data()) + start;
+    char16_t *const first = next;
+    bool blank = false;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (c.isSpace()) {
+            blank = next != first;
+            continue;
+        }
+        if (blank)
+            *next++ = u' ';
+        blank = false;
+        *next++ = (u >= u'A' && u <= u'Z') ? char16_t(u + (u'a' - u'A')) : u;
+    }
+    out->truncate(start + (next - first));
+}
+
+template<typename Choices>
+QString keyOf(QStringView stem, const Choices &choices)
+{
+    // The choices folded one after another, then put in order.
+    QString foldedChoices;
+    QVarLengthArray<std::pair<qsizetype, qsizetype>, 4> ranges;
+    for (const auto &choice : choices) {
+        const qsizetype from = foldedChoices.size();
+        appendFolded(&foldedChoices, choice);
+        ranges.append({from, foldedChoices.size() - from});
+    }
+    QVarLengthArray<QStringView, 4> sorted;
+    for (const auto &[from, length] : ranges)
+        sorted.append(QStringView(foldedChoices).sliced(from, length));
+    std::sort(sorted.begin(), sorted.end());
+    // U+001F (unit separator) never occurs in a question; it keeps the parts apart.
+    QString key;
+    key.reserve(stem.size() + foldedChoices.size() + sorted.size() + 1);
+    appendFolded(&key, stem);
+    key += QChar(0x1F);
+    for (qsizetype i = 0; i < sorted.size(); ++i) {
+        if (i > 0)
+            key += QChar(0x1F);
+        key += sorted.at(i);
+    }
+    return key;
+}
+
+} // namespace
+
 QString duplicateKey(const QString &stem, const QStringList &choices)
 {
-    QStringList folded;
-    for (const QString &choice : choices)
-        folded << foldBlanksAndCase(choice);
-    std::sort(folded.begin(), folded.end());
-    // U+001F (unit separator) never occurs in a question; it keeps the parts apart.
-    return foldBlanksAndCase(stem) + QChar(0x1F) + folded.join(QChar(0x1F));
+    return keyOf(stem, choices);
 }
 
 QString duplicateKey(const QString &questionText)
 {
-    QString stem;
-    QStringList choices;
-    if (AikenSource::splitQuestionText(questionText, &stem, &choices))
-        return duplicateKey(stem, choices);
-    return foldBlanksAndCase(questionText);
+    // The stem and its four choice lines as AikenSource::splitQuestionText
+    // finds them ("A. " to "D. " ending the text), read in place: the key of
+    // every row of a bank is made for each import.
+    const QStringView text(questionText);
+    std::array<QStringView, 4> choices;
+    qsizetype end = text.size();
+    for (int i = 3; i >= 0; --i) {
+        const qsizetype newline = end > 0 ? text.first(end).lastIndexOf(QLatin1Char('\n')) : -1;
+        if (newline < 0)
+            return foldBlanksAndCase(questionText);
+        const QStringView line = text.sliced(newline + 1, end - newline - 1);
+        if (line.size() < 2 || line.at(0) != kLetters.at(i)
+            || (line.at(1) != QLatin1Char('.') && line.at(1) != QLatin1Char(')')))
+            return foldBlanksAndCase(questionText);
+        choices[size_t(i)] = line.sliced(2);
+        end = newline;
+    }
+    return keyOf(text.first(end), choices);
 }
 
 QString categoryProblem(const QString &label)

@@ -191,25 +191,30 @@ Outcome create(const QString &dbPath, const QString &cataloguePath)
     return outcome;
 }
 
-Outcome importInputs(const ImportRequest &request)
+ImportPlan planImport(const ImportRequest &request)
 {
+    ImportPlan result;
+    const auto refused = [&result](const Outcome &outcome) {
+        result.outcome = outcome;
+        return result;
+    };
     Importers::Format forced = Importers::Format::Aiken;
     if (!request.format.isEmpty() && !Importers::formatFromName(request.format, &forced))
-        return failed(Usage, QStringLiteral("不认识的格式“%1”（可用 aiken、gift、tsv）").arg(request.format));
+        return refused(failed(Usage, QStringLiteral("不认识的格式“%1”（可用 aiken、gift、tsv）").arg(request.format)));
 
     QList<QuestionRecord> existing;
     QString error;
     if (!BankBuilder::readRows(request.dbPath, &existing, &error))
-        return failed(FileError, BankCheck::inFile(request.dbPath, error));
+        return refused(failed(FileError, BankCheck::inFile(request.dbPath, error)));
     const QStringList numbering = BankCheck::checkNumbers(request.dbPath, existing);
     if (!numbering.isEmpty()) {
         Outcome outcome = failed(Problems, numbering);
         outcome.problems << QStringLiteral("题号不是从 1 起连续编排的，新试题无法接着编号；没有导入任何试题。");
-        return outcome;
+        return refused(outcome);
     }
     QMap<qint64, QString> explanations;
     if (!BankBuilder::readExplanations(request.dbPath, &explanations, &error))
-        return failed(FileError, BankCheck::inFile(request.dbPath, error));
+        return refused(failed(FileError, BankCheck::inFile(request.dbPath, error)));
     QStringList strayExplanations;
     for (auto it = explanations.cbegin(); it != explanations.cend(); ++it) {
         if (it.key() < 1 || it.key() > existing.size())
@@ -218,20 +223,21 @@ Outcome importInputs(const ImportRequest &request)
     if (!strayExplanations.isEmpty()) {
         Outcome outcome = failed(Problems, strayExplanations);
         outcome.problems << QStringLiteral("解析表 jx 中有些解析找不到对应的试题，新试题会错配这些解析；没有导入任何试题。");
-        return outcome;
+        return refused(outcome);
     }
-    QByteArray catalogueBefore;
-    if (!readBytes(request.cataloguePath, &catalogueBefore, &error))
-        return failed(FileError, error);
+    QByteArray catalogueBytes;
+    if (!readBytes(request.cataloguePath, &catalogueBytes, &error))
+        return refused(failed(FileError, error));
     const Catalogue::LoadResult catalogue = Catalogue::load(request.cataloguePath);
+    result.bankRows = existing.size();
 
-    Outcome outcome;
+    Outcome &outcome = result.outcome;
     QStringList problems;
     QList<AikenSource::Question> incoming;
     for (const QString &input : request.inputs) {
         QByteArray bytes;
         if (!readBytes(input, &bytes, &error))
-            return failed(FileError, error);
+            return refused(failed(FileError, error));
         const Importers::Decoded decoded = Importers::decodeInput(bytes);
         Importers::Format format = forced;
         if (request.format.isEmpty() && !Importers::guessFormat(input, decoded.text, &format)) {
@@ -248,44 +254,93 @@ Outcome importInputs(const ImportRequest &request)
                 problems << BankCheck::at(q.file, q.line, QStringLiteral("有空的选项"));
         }
         incoming << parsed.questions;
+        result.inputs << InputSummary{input, format, decoded.encoding, int(parsed.questions.size())};
         outcome.notes << QStringLiteral("读取 %1（%2）：%3 题").arg(input, decoded.encoding).arg(parsed.questions.size());
     }
+    // Planned even when the input has problems: a preview shows the rest.
+    result.plan = Importers::plan(request.dbPath, existing, catalogue.labels, incoming);
     if (!problems.isEmpty()) {
         outcome.status = Problems;
         outcome.problems = problems;
         outcome.problems << QStringLiteral("输入有错，没有导入任何试题。");
-        return outcome;
+        return result;
     }
+    outcome.warnings = result.plan.duplicates;
+    return result;
+}
 
-    const Importers::Plan plan = Importers::plan(request.dbPath, existing, catalogue.labels, incoming);
-    outcome.warnings = plan.duplicates;
-    if (plan.newRows.isEmpty()) {
+QString importSummary(const Importers::Plan &plan)
+{
+    const qint64 first = plan.newRows.isEmpty() ? 0 : plan.newRows.first().number;
+    const qint64 last = plan.newRows.isEmpty() ? 0 : plan.newRows.last().number;
+    return QStringLiteral("已导入 %1 题（题号 %2–%3），跳过重复 %4 题")
+        .arg(plan.newRows.size())
+        .arg(first)
+        .arg(last)
+        .arg(plan.duplicates.size());
+}
+
+Outcome applyImport(const ImportRequest &request, const ImportPlan &plan, const Progress &progress)
+{
+    Outcome outcome = plan.outcome;
+    if (outcome.status != Ok)
+        return outcome;
+    const Importers::Plan &rows = plan.plan;
+    if (rows.newRows.isEmpty()) {
         outcome.notes << QStringLiteral("没有新的试题，题库未改动");
         return outcome;
     }
-    // The catalogue first: should the bank refuse the rows, its old bytes go back.
-    if (!plan.newLabels.isEmpty()
-        && !BankBuilder::appendCatalogueLabels(request.cataloguePath, plan.newLabels, &error))
-        return failed(FileError, BankCheck::inFile(request.cataloguePath, error));
-    if (!BankBuilder::appendRows(request.dbPath, plan.newRows, &error)) {
-        Outcome failure = failed(FileError, BankCheck::inFile(request.dbPath, error));
+
+    // The catalogue is written last inside the bank's transaction: a bank
+    // that refuses the rows, or a cancel, leaves it untouched; should the
+    // commit itself fail, its old bytes go back.
+    QByteArray catalogueBefore;
+    bool catalogueWritten = false;
+    QString catalogueError;
+    BankBuilder::AppendControl control;
+    control.progress = progress;
+    control.expectedRows = plan.bankRows;
+    if (!rows.newLabels.isEmpty()) {
+        control.beforeCommit = [&](QString *error) {
+            catalogueWritten = readBytes(request.cataloguePath, &catalogueBefore, &catalogueError)
+                               && BankBuilder::appendCatalogueLabels(request.cataloguePath, rows.newLabels,
+                                                                     &catalogueError);
+            *error = catalogueError;
+            return catalogueWritten;
+        };
+    }
+    const BankBuilder::AppendResult written = BankBuilder::appendRows(request.dbPath, rows.newRows, control);
+    if (written.kind == BankBuilder::AppendResult::Cancelled) {
+        outcome.status = Cancelled;
+        outcome.notes << QStringLiteral("导入已取消，题库未改动");
+        return outcome;
+    }
+    if (written.kind == BankBuilder::AppendResult::Failed) {
+        Outcome failure;
+        if (!catalogueError.isEmpty()) {
+            failure = failed(FileError, BankCheck::inFile(request.cataloguePath, catalogueError));
+            failure.reason = QStringLiteral("目录文件无法写入：%1").arg(catalogueError);
+        } else {
+            failure = failed(FileError, BankCheck::inFile(request.dbPath, written.error));
+            failure.reason = written.reason;
+        }
         QString restoreError;
-        if (!plan.newLabels.isEmpty()
-            && !BankBuilder::replaceFile(request.cataloguePath, catalogueBefore, &restoreError))
+        if (catalogueWritten && !BankBuilder::replaceFile(request.cataloguePath, catalogueBefore, &restoreError))
             failure.problems << BankCheck::inFile(request.cataloguePath,
                                                   QStringLiteral("无法恢复原来的内容（%1）").arg(restoreError));
         return failure;
     }
-    outcome.notes << QStringLiteral("已导入 %1 题（题号 %2–%3），跳过重复 %4 题")
-                         .arg(plan.newRows.size())
-                         .arg(plan.newRows.first().number)
-                         .arg(plan.newRows.last().number)
-                         .arg(plan.duplicates.size());
-    if (const int withExplanation = explained(plan.newRows); withExplanation > 0)
+    outcome.notes << importSummary(rows);
+    if (const int withExplanation = explained(rows.newRows); withExplanation > 0)
         outcome.notes << QStringLiteral("新试题中 %1 题有解析").arg(withExplanation);
-    if (!plan.newLabels.isEmpty())
-        outcome.notes << QStringLiteral("目录新增类别：%1").arg(plan.newLabels.join(QStringLiteral("、")));
+    if (!rows.newLabels.isEmpty())
+        outcome.notes << QStringLiteral("目录新增类别：%1").arg(rows.newLabels.join(QStringLiteral("、")));
     return outcome;
+}
+
+Outcome importInputs(const ImportRequest &request)
+{
+    return applyImport(request, planImport(request));
 }
 
 Outcome exportBank(const ExportRequest &request)

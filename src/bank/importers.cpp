@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 
 namespace Importers {
@@ -530,19 +531,31 @@ Plan plan(const QString &bankFile, const QList<QuestionRecord> &existing, const 
           const QList<AikenSource::Question> &incoming)
 {
     Plan result;
-    QHash<QString, QString> known; // duplicate key -> where the question already is
+    // duplicate key -> where the question already is: a row of the bank
+    // (its 题号) or an earlier question of the input (-1 - its index); the
+    // place is written out only for a duplicate.
+    QHash<QString, qint64> known;
+    known.reserve(existing.size() + incoming.size());
     for (const QuestionRecord &row : existing)
-        known.insert(BankCheck::duplicateKey(row.question), QStringLiteral("%1:题号 %2").arg(bankFile).arg(row.number));
+        known.insert(BankCheck::duplicateKey(row.question), row.number);
+    const auto place = [&](qint64 origin) {
+        if (origin >= 0)
+            return QStringLiteral("%1:题号 %2").arg(bankFile).arg(origin);
+        const AikenSource::Question &first = incoming.at(qsizetype(-1 - origin));
+        return QStringLiteral("%1:%2").arg(first.file).arg(first.line);
+    };
 
+    QSet<QString> labelSet(labels.cbegin(), labels.cend());
     qint64 next = existing.size() + 1;
-    for (const AikenSource::Question &q : incoming) {
+    for (qsizetype i = 0; i < incoming.size(); ++i) {
+        const AikenSource::Question &q = incoming.at(i);
         const QString key = BankCheck::duplicateKey(q.stem, q.choices);
         const auto found = known.constFind(key);
         if (found != known.cend()) {
-            result.duplicates << BankCheck::at(q.file, q.line, QStringLiteral("与 %1 的试题重复，已跳过").arg(found.value()));
+            result.duplicates << BankCheck::at(q.file, q.line, QStringLiteral("与 %1 的试题重复，已跳过").arg(place(found.value())));
             continue;
         }
-        known.insert(key, QStringLiteral("%1:%2").arg(q.file).arg(q.line));
+        known.insert(key, -1 - i);
         QuestionRecord row;
         row.number = next++;
         row.question = q.questionText();
@@ -550,8 +563,10 @@ Plan plan(const QString &bankFile, const QList<QuestionRecord> &existing, const 
         row.category = q.category;
         row.explanation = q.explanation;
         result.newRows << row;
-        if (!labels.contains(q.category) && !result.newLabels.contains(q.category))
+        if (!labelSet.contains(q.category)) {
+            labelSet.insert(q.category);
             result.newLabels << q.category;
+        }
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #include "practicewindow.h"
 
+#include "bankexport.h"
 #include "boundfield.h"
 #include "catalogue.h"
 #include "ui_practicewindow.h"
@@ -7,6 +8,7 @@
 #include "messagebox.h"
 #include "questioncursor.h"
 #include "querytext.h"
+#include "questionimportwindow.h"
 #include "windowregistry.h"
 
 #include <QAction>
@@ -133,6 +135,14 @@ void PracticeWindow::buildMenu(QMenuBar *menu)
     };
     QMenu *file = menu->addMenu(QStringLiteral("文件"));
     file->setObjectName(QStringLiteral("FILE"));
+    connect(named(file->addAction(QStringLiteral("导入试题…")), QStringLiteral("DRST")), &QAction::triggered, this,
+            [this] { QuestionImportWindow::chooseFileAndPreview(this); });
+    connect(named(file->addAction(QStringLiteral("导出题库…")), QStringLiteral("DCTK")), &QAction::triggered, this,
+            [this] {
+                storeCurrentRow(); // a correction not yet stored is exported too
+                BankExport::chooseFileAndExport(this);
+            });
+    file->addSeparator();
     connect(named(file->addAction(QStringLiteral("退出")), QStringLiteral("EXIT")), &QAction::triggered,
             this, &PracticeWindow::confirmExit);
     QMenu *edit = menu->addMenu(QStringLiteral("编辑"));
@@ -201,6 +211,17 @@ void PracticeWindow::showQuestionSet(const QString &queryText)
 void PracticeWindow::showWholeBank()
 {
     showQuestionSet(QString::fromUtf8(QueryText::kAllQuestionsFromList));
+}
+
+void PracticeWindow::showImportedBank()
+{
+    const Catalogue::LoadResult catalogue = Catalogue::load(Catalogue::defaultPath());
+    if (!catalogue.ok)
+        MessageBox::show(this, catalogue.message, kProgramTitle);
+    m_categoryList->clear();
+    m_categoryList->addItems(catalogue.labels);
+    showWholeBank();
+    m_categoryList->setEditText(m_categoryBox->text());
 }
 
 void PracticeWindow::refreshPositionText()

@@ -29,6 +29,11 @@ public:
     void showQuestionSet(const QString &queryText);
     // The whole bank again, in list order (the return from the composition window).
     void showWholeBank();
+    // After questions were imported: the category list re-read from the
+    // catalogue, then the whole bank.
+    void showImportedBank();
+    // Leaves the current row and comes back, so that a pick or an edit is in the bank.
+    void storeCurrentRow();
 
     // Every marked row back to 0 and "E" (run when the program is left), all
     // or none; a bank that cannot be written is told once.
@@ -72,7 +77,6 @@ private:
     void restoreOptions();
     void selectOption(int index);
     void clearOptions();
-    void storeCurrentRow();
     void setBoxesLocked(bool locked);
     void applyAnswerColours(bool shown);
     qint32 counter(QLineEdit *box) const;

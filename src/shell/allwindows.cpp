@@ -7,6 +7,8 @@
 #include "compositionwindow.h"
 #include "farewellsplash.h"
 #include "papersavewindow.h"
+#include "questioncursor.h"
+#include "questionimportwindow.h"
 #include "windowregistry.h"
 
 void registerAllWindows()
@@ -42,6 +44,24 @@ void registerAllWindows()
     registry.registerWindow(QStringLiteral("Form5"), [paperOf] {
         return new PaperSaveWindow(QStringLiteral("Form5"), PaperSaveWindow::PaperKind::ManualPaper,
                                    paperOf(&CompositionWindow::manualPaper));
+    });
+    registry.registerWindow(QStringLiteral("frmImport"), [] {
+        const auto practice = [] {
+            return WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1"));
+        };
+        return new QuestionImportWindow({[practice] {
+                                             PracticeWindow *window = practice();
+                                             if (!window)
+                                                 return QString();
+                                             window->storeCurrentRow();
+                                             return window->cursor()->unstoredRowCount() > 0
+                                                        ? window->cursor()->lastError()
+                                                        : QString();
+                                         },
+                                         [practice] {
+                                             if (PracticeWindow *window = practice())
+                                                 window->showImportedBank();
+                                         }});
     });
     registry.registerWindow(QStringLiteral("frmSplash"), [] { return new FarewellSplash; });
     registry.setMainWindow(QStringLiteral("Form1"));

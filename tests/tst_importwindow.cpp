@@ -1,0 +1,382 @@
+// Importing a teacher's file and exporting the bank from the program itself:
+// the preview, the import and the refreshed practice window, a cancel, banks
+// that cannot be written, and an export read back into an empty bank.
+#include "bankbuilder.h"
+#include "bankfile.h"
+#include "codepage.h"
+#include "faultsupport.h"
+#include "filechooser.h"
+#include "messagebox.h"
+#include "practicewindow.h"
+#include "questionimportwindow.h"
+#include "testsupport.h"
+#include "windowregistry.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLiteral("甲类")};
+
+// One TSV line: category, question, the four choices, the answer, the explanation.
+QString tsvLine(const QString &category, const QString &stem, const QString &answer,
+                const QString &explanation = QString())
+{
+    QStringList fields{category, stem, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                       QStringLiteral("d"), answer};
+    if (!explanation.isEmpty())
+        fields << explanation;
+    return fields.join(QLatin1Char('\t')) + QStringLiteral("\r\n");
+}
+
+// A header, a question with its category and explanation, one without a category.
+const QString kCleanTsv = QStringLiteral("类别\t试题\tA\tB\tC\tD\t答案\t解析\r\n")
+                        + tsvLine(QStringLiteral("乙类"), QStringLiteral("New one ______."), QStringLiteral("B"),
+                                  QStringLiteral("新题一的解析"))
+                        + tsvLine(QString(), QStringLiteral("No category ______."), QStringLiteral("C"));
+
+QByteArray bytesOf(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString writeInput(const QString &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = QDir(dir).filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qWarning("cannot write %s", qPrintable(path));
+    return path;
+}
+
+PracticeWindow *openPracticeWindow()
+{
+    setUpGuiTesting();
+    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
+}
+
+// 导入试题… with the file dialog answered by path.
+QuestionImportWindow *previewThroughMenu(PracticeWindow *form, const QString &path)
+{
+    FileChooser::setChooser([path](QWidget *, const FileChooser::Request &) { return FileChooser::Choice{path, 0}; });
+    form->menuAction(QStringLiteral("DRST"))->trigger();
+    return WindowRegistry::instance().findWindow<QuestionImportWindow>(QStringLiteral("frmImport"));
+}
+
+QStringList tableColumn(QTableWidget *table, int column)
+{
+    QStringList cells;
+    for (int row = 0; row < table->rowCount(); ++row)
+        cells << table->item(row, column)->text();
+    return cells;
+}
+
+} // namespace
+
+class TestImportWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { MessageBox::setTestMode(true); }
+    void cleanup() { closeAllWindows(); }
+
+    void aCleanFileIsPreviewedAsItWillBeImported();
+    void duplicatesAndProblemsAreListedWithTheirLines_data();
+    void duplicatesAndProblemsAreListedWithTheirLines();
+    void theImportRefreshesThePracticeWindowAndStoresThePendingPickOnce();
+    void aCancelLeavesBankAndCatalogueByteIdentical();
+    void aBankThatCannotBeWrittenRefusesTheImport_data();
+    void aBankThatCannotBeWrittenRefusesTheImport();
+    void aBankChangedSinceThePreviewIsRefused();
+    void anExportReadsBackIntoAnEmptyBank_data();
+    void anExportReadsBackIntoAnEmptyBank();
+};
+
+void TestImportWindow::aCleanFileIsPreviewedAsItWillBeImported()
+{
+    TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
+    const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
+    PracticeWindow *form = openPracticeWindow();
+    const QByteArray before = bytesOf(bank.dbPath());
+    QuestionImportWindow *window = previewThroughMenu(form, input);
+    QVERIFY(window && window->isVisible());
+
+    QCOMPARE(window->fileBox()->text(), QDir::toNativeSeparators(input));
+    QCOMPARE(window->formatLabel()->text(), QStringLiteral("制表符分隔（TSV），编码 GB18030"));
+    QCOMPARE(window->categoryBox()->text(), QStringLiteral("第一单元"));
+    QVERIFY(window->duplicatesBox()->toPlainText().isEmpty());
+    QVERIFY(window->problemsBox()->toPlainText().isEmpty());
+    QCOMPARE(window->plan().plan.newRows.size(), 2);
+    QTableWidget *table = window->questionTable();
+    QCOMPARE(tableColumn(table, 0), (QStringList{QStringLiteral("乙类"), QStringLiteral("第一单元")}));
+    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("New one ______.\nA. a\nB. b\nC. c\nD. d"));
+    QCOMPARE(tableColumn(table, 2), (QStringList{QStringLiteral("B"), QStringLiteral("C")}));
+    QCOMPARE(table->verticalHeaderItem(0)->text(), QStringLiteral("6")); // the 题号 it will have
+    QVERIFY(window->importButton()->isEnabled());
+
+    // The category box names the questions that have none.
+    window->categoryBox()->setText(QStringLiteral("丙类"));
+    emit window->categoryBox()->editingFinished();
+    QCOMPARE(tableColumn(table, 0), (QStringList{QStringLiteral("乙类"), QStringLiteral("丙类")}));
+    QCOMPARE(window->plan().plan.newLabels, (QStringList{QStringLiteral("乙类"), QStringLiteral("丙类")}));
+
+    // An empty one leaves that question without: a problem, and no import.
+    window->categoryBox()->clear();
+    emit window->categoryBox()->editingFinished();
+    QVERIFY2(window->problemsBox()->toPlainText().contains(input + QStringLiteral(":3: 类别为空")),
+             qPrintable(window->problemsBox()->toPlainText()));
+    QVERIFY(!window->importButton()->isEnabled());
+    QCOMPARE(bytesOf(bank.dbPath()), before); // a preview writes nothing
+}
+
+void TestImportWindow::duplicatesAndProblemsAreListedWithTheirLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("newQuestions");
+    QTest::addColumn<QStringList>("listed"); // lines of the duplicates and the problems; %1: the file
+    QTest::addColumn<bool>("importable");
+
+    // Question 2 of the bank (its choices shuffled), a new one, the new one again.
+    const QString duplicates =
+        QStringLiteral("甲类\tquestion 2  ______.\tfour\tthree\ttwo\tone\tA\r\n")
+        + tsvLine(QStringLiteral("甲类"), QStringLiteral("Fresh ______."), QStringLiteral("A"))
+        + tsvLine(QStringLiteral("甲类"), QStringLiteral("Fresh ______."), QStringLiteral("A"));
+    QTest::newRow("duplicates") << duplicates << 1
+                                << QStringList{QStringLiteral("%1:1: 与 english.db:题号 2 的试题重复，已跳过"),
+                                               QStringLiteral("%1:3: 与 %1:2 的试题重复，已跳过")}
+                                << true;
+    const QString broken = tsvLine(QStringLiteral("甲类"), QStringLiteral("Fine ______."), QStringLiteral("A"))
+                         + tsvLine(QStringLiteral("甲类"), QStringLiteral("Broken ______."), QStringLiteral("E"));
+    QTest::newRow("a broken line") << broken << 1
+                                   << QStringList{QStringLiteral("%1:2: 答案“E”不是 A、B、C、D 之一")} << false;
+}
+
+void TestImportWindow::duplicatesAndProblemsAreListedWithTheirLines()
+{
+    QFETCH(QString, text);
+    QFETCH(int, newQuestions);
+    QFETCH(QStringList, listed);
+    QFETCH(bool, importable);
+    TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
+    const QString input = writeInput(bank.dir(), QStringLiteral("q.tsv"), text.toUtf8());
+    QuestionImportWindow *window = previewThroughMenu(openPracticeWindow(), input);
+    QVERIFY(window);
+
+    QCOMPARE(window->plan().plan.newRows.size(), newQuestions);
+    const QString shown = window->duplicatesBox()->toPlainText() + QLatin1Char('\n') + window->problemsBox()->toPlainText();
+    for (const QString &line : listed)
+        QVERIFY2(shown.contains(line.arg(input)), qPrintable(shown));
+    QCOMPARE(window->importButton()->isEnabled(), importable);
+}
+
+void TestImportWindow::theImportRefreshesThePracticeWindowAndStoresThePendingPickOnce()
+{
+    TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
+    // Every store of a row is logged with the bank's size at the time.
+    QVERIFY(bank.exec(QStringLiteral("CREATE TABLE stores (bank_size)")));
+    QVERIFY(bank.exec(QStringLiteral(
+        "CREATE TRIGGER counted AFTER UPDATE ON zk BEGIN INSERT INTO stores SELECT count(*) FROM zk; END")));
+    const QByteArray catalogue = bytesOf(bank.cataloguePath());
+    const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
+
+    PracticeWindow *form = openPracticeWindow();
+    form->optionButton(1)->click(); // a pick on question 1, not yet stored
+    QuestionImportWindow *window = previewThroughMenu(form, input);
+    QVERIFY(window);
+    window->importButton()->click();
+
+    QCOMPARE(MessageBox::last().text, QStringLiteral("已导入 2 题（题号 6–7），跳过重复 0 题"));
+    QVERIFY(!WindowRegistry::instance().isLoaded(QStringLiteral("frmImport")));
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共7题"));
+    // The pick went in once, before the import.
+    QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM stores")), 1);
+    QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT max(bank_size) FROM stores")), 5);
+    QCOMPARE(bank.countMarked(2), 1);
+    QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("B"));
+
+    QCOMPARE(bytesOf(bank.cataloguePath()), catalogue + CodePage::encode(QStringLiteral("乙类\r\n第一单元\r\n")));
+    QMap<qint64, QString> explanations;
+    QString error;
+    QVERIFY2(BankBuilder::readExplanations(bank.dbPath(), &explanations, &error), qPrintable(error));
+    QCOMPARE(explanations, (QMap<qint64, QString>{{6, QStringLiteral("新题一的解析")}}));
+
+    // The new labels can be picked.
+    const int index = form->categoryList()->findText(QStringLiteral("第一单元"));
+    QCOMPARE(index, 3);
+    form->onCategoryPicked(index);
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共1题"));
+    QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("No category ______.")));
+    QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM stores")), 1);
+}
+
+void TestImportWindow::aCancelLeavesBankAndCatalogueByteIdentical()
+{
+    TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
+    QString text;
+    const int rows = 3 * QuestionImportWindow::kProgressFrom;
+    for (int i = 1; i <= rows; ++i)
+        text += tsvLine(QStringLiteral("类%1").arg(i % 7), QStringLiteral("Many %1 ______.").arg(i), QStringLiteral("D"),
+                        QStringLiteral("解析 %1").arg(i));
+    const QString input = writeInput(bank.dir(), QStringLiteral("many.tsv"), CodePage::encode(text));
+    PracticeWindow *form = openPracticeWindow();
+    QuestionImportWindow *window = previewThroughMenu(form, input);
+    QVERIFY(window && window->importButton()->isEnabled());
+    const QByteArray bankBefore = bytesOf(bank.dbPath());
+    const QByteArray catalogueBefore = bytesOf(bank.cataloguePath());
+
+    // The bar's own button, once a third of the rows are in.
+    QList<int> values;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        auto *progress = window->findChild<QProgressDialog *>(QStringLiteral("ImportProgress"));
+        if (!progress || !progress->isVisible() || (!values.isEmpty() && values.last() == progress->value()))
+            return;
+        values << progress->value();
+        if (progress->value() >= rows / 3)
+            progress->findChild<QPushButton *>()->click();
+    });
+    watcher.start(0);
+    window->importButton()->click();
+    watcher.stop();
+
+    QCOMPARE(MessageBox::last().text, QStringLiteral("导入已取消，题库没有改动。"));
+    QVERIFY2(values.size() >= 3 && values.last() >= rows / 3 && values.last() < rows,
+             qPrintable(QString::number(values.isEmpty() ? -1 : values.last())));
+    QCOMPARE(bytesOf(bank.dbPath()), bankBefore);
+    QCOMPARE(bytesOf(bank.cataloguePath()), catalogueBefore);
+    QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM zk")), 5);
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共5题"));
+    QVERIFY(window->importButton()->isEnabled()); // the window stays, ready for another try
+}
+
+void TestImportWindow::aBankThatCannotBeWrittenRefusesTheImport_data()
+{
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("read-only file") << false;
+    QTest::newRow("locked by another program") << true;
+}
+
+void TestImportWindow::aBankThatCannotBeWrittenRefusesTheImport()
+{
+    QFETCH(bool, locked);
+    TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
+    const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
+    const QByteArray catalogue = bytesOf(bank.cataloguePath());
+    std::unique_ptr<DriverProcess> other;
+    std::unique_ptr<OrdinaryFileAccess> ordinary;
+    if (!locked) {
+        QVERIFY(QFile::setPermissions(bank.dbPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                      | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+        ordinary = std::make_unique<OrdinaryFileAccess>();
+        QVERIFY2(ordinary->active(), "the file-system user cannot be switched: permissions would not apply");
+        QVERIFY(!canWrite(bank.dbPath()));
+    }
+    const QByteArray before = bytesOf(bank.dbPath());
+    PracticeWindow *form = openPracticeWindow();
+    if (locked) {
+        other = std::make_unique<DriverProcess>(bank.dir());
+        QVERIFY(other->start());
+        QCOMPARE(other->ask(QStringLiteral("hold")), QStringLiteral("ok"));
+    }
+
+    QuestionImportWindow *window = previewThroughMenu(form, input);
+    QVERIFY(window && window->importButton()->isEnabled());
+    QElapsedTimer clock;
+    clock.start();
+    window->importButton()->click();
+    const qint64 waited = clock.elapsed();
+
+    const QString reason = locked ? QStringLiteral("题库正被其他程序使用") : QStringLiteral("题库文件是只读的");
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::last().text,
+             QStringLiteral("导入的试题暂时无法存入题库（%1），没有导入任何试题。").arg(reason));
+    if (locked) {
+        qInfo("the import waited %lld ms for the other program", waited);
+        QVERIFY2(waited >= BankFile::kBusyTimeoutMs * 8 / 10 && waited < BankFile::kBusyTimeoutMs + 3000,
+                 qPrintable(QString::number(waited)));
+        QCOMPARE(other->ask(QStringLiteral("release")), QStringLiteral("ok"));
+    }
+    ordinary.reset();
+    QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("frmImport")));
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共5题"));
+    if (!locked)
+        QCOMPARE(bytesOf(bank.dbPath()), before);
+    QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM zk")), 5);
+    QCOMPARE(bytesOf(bank.cataloguePath()), catalogue);
+    QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+void TestImportWindow::aBankChangedSinceThePreviewIsRefused()
+{
+    TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
+    const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
+    QuestionImportWindow *window = previewThroughMenu(openPracticeWindow(), input);
+    QVERIFY(window && window->importButton()->isEnabled());
+    // Another program adds question 6, the number the preview gave the first new one.
+    QVERIFY(bank.exec(QStringLiteral("INSERT INTO zk VALUES (6, 'Elsewhere', 'A', '甲类', 0, 'E')")));
+    window->importButton()->click();
+    QCOMPARE(MessageBox::last().text,
+             QStringLiteral("导入的试题暂时无法存入题库（题库刚被其他程序改动过），没有导入任何试题。"));
+    QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM zk")), 6);
+}
+
+void TestImportWindow::anExportReadsBackIntoAnEmptyBank_data()
+{
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("Aiken") << 0 << QStringLiteral(".txt");
+    QTest::newRow("GIFT") << 1 << QStringLiteral(".gift");
+}
+
+void TestImportWindow::anExportReadsBackIntoAnEmptyBank()
+{
+    QFETCH(int, filter);
+    QFETCH(QString, suffix);
+    QTemporaryDir elsewhere;
+    const QString exported = QDir(elsewhere.path()).filePath(QStringLiteral("题库"));
+    QList<QuestionRecord> rows = sampleRows(6, {QStringLiteral("甲类"), QStringLiteral("乙类")});
+    rows[1].explanation = QStringLiteral("第二题的解析");
+    rows[4].explanation = QStringLiteral("{特殊} = 字符 # 的解析");
+    {
+        TempBank bank(rows, {QStringLiteral("全部中考试题"), QStringLiteral("甲类"), QStringLiteral("乙类")});
+        PracticeWindow *form = openPracticeWindow();
+        FileChooser::setChooser([&](QWidget *, const FileChooser::Request &request) {
+            return request.forSaving ? FileChooser::Choice{exported, filter} : FileChooser::Choice();
+        });
+        form->menuAction(QStringLiteral("DCTK"))->trigger();
+        QCOMPARE(MessageBox::last().text, QStringLiteral("已导出 6 题到 %1").arg(exported + suffix));
+        closeAllWindows();
+    }
+
+    TempBank empty({}, {QStringLiteral("全部中考试题")});
+    QuestionImportWindow *window = previewThroughMenu(openPracticeWindow(), exported + suffix);
+    QVERIFY(window && window->importButton()->isEnabled());
+    window->importButton()->click();
+    QList<QuestionRecord> back;
+    QString error;
+    QVERIFY2(BankBuilder::readRows(empty.dbPath(), &back, &error), qPrintable(error));
+    QCOMPARE(back.size(), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(back.at(i).question, rows.at(i).question);
+        QCOMPARE(back.at(i).answer, rows.at(i).answer);
+        QCOMPARE(back.at(i).category, rows.at(i).category);
+        QCOMPARE(back.at(i).explanation, rows.at(i).explanation);
+    }
+}
+
+QTEST_MAIN(TestImportWindow)
+#include "tst_importwindow.moc"
