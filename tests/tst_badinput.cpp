@@ -20,7 +20,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -93,42 +93,73 @@ class TestSaveWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { MessageBox::setTestMode(true); }
-    void cleanup() { closeAllWindows(); }
-
-    void opensOnTheWorkingFolder()
+    // Every test starts with a bank of 12 questions in a folder of its own
+    // and the composition window holding the papers of composeAPaper().
+    void init()
     {
-        TempBank bank(sampleRows(12), kCatalogue);
-        QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("old paper.txt")), "x"));
-        QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("notes.doc")), "x"));
-        QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("papers.txt"))); // a folder, not a file
-        PaperSaveWindow *form4 = openSaveWindow(composeAPaper());
+        MessageBox::setTestMode(true);
+        m_bank.emplace(sampleRows(12), kCatalogue);
+        m_form3 = composeAPaper();
+    }
+
+    void cleanup()
+    {
+        closeAllWindows();
+        m_bank.reset();
+    }
+
+    void opensOnTheWorkingFolderAndMovesBetweenFolders()
+    {
+        QVERIFY(writeBytes(here(QStringLiteral("old paper.txt")), "x"));
+        QVERIFY(writeBytes(here(QStringLiteral("notes.doc")), "x"));
+        QVERIFY(QDir(dir()).mkdir(QStringLiteral("papers.txt"))); // a folder, not a file
+        QVERIFY(QDir(dir()).mkpath(QStringLiteral("papers/old")));
+        QVERIFY(writeBytes(here(QStringLiteral("papers/x.txt")), "x"));
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
         QVERIFY(form4 && form4->isVisible());
         QVERIFY(form4->nameBox()->text().isEmpty());
         QCOMPARE(form4->focusWidget(), form4->saveButton());
         verifyControlsNamed(form4);
-
-        QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
+        QCOMPARE(form4->folderList()->path(), canonical());
         QCOMPARE(listed(form4->fileList()), (QStringList{QStringLiteral("mulu.txt"), QStringLiteral("old paper.txt")}));
         // The drive list holds the mounted file systems, the root first, and
         // shows the one of the working folder.
         QCOMPARE(form4->driveList()->itemText(0), QStringLiteral("/"));
-        QVERIFY(bank.dir().startsWith(form4->driveList()->currentText()));
-
+        QVERIFY(dir().startsWith(form4->driveList()->currentText()));
         // Clicking a listed file changes nothing.
         QTest::mouseClick(form4->fileList()->viewport(), Qt::LeftButton, {},
                           form4->fileList()->visualItemRect(form4->fileList()->item(1)).center());
         QVERIFY(form4->nameBox()->text().isEmpty());
-        QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
+        QCOMPARE(form4->folderList()->path(), canonical());
         QVERIFY(MessageBox::shown().isEmpty());
+
+        // A double-click opens a folder, and the paper is saved there.
+        openFolder(form4, QStringLiteral("papers"));
+        const QString papers = canonical() + QStringLiteral("/papers");
+        QCOMPARE(form4->folderList()->path(), papers);
+        QCOMPARE(listed(form4->fileList()), QStringList{QStringLiteral("x.txt")});
+        saveAs(form4, QStringLiteral("abc"));
+        QVERIFY(QFile::exists(papers + QStringLiteral("/abc.txt")));
+        QCOMPARE(form4->pathBox()->text(), papers + QStringLiteral("/abc.txt"));
+
+        // Opened again, it is still in that folder; up through the parent in the list.
+        openSaveWindow(m_form3);
+        QCOMPARE(form4->folderList()->path(), papers);
+        openFolder(form4, QDir(dir()).dirName());
+        QCOMPARE(form4->folderList()->path(), canonical());
+        // Choosing the root file system opens its root folder.
+        form4->driveList()->setCurrentIndex(0);
+        emit form4->driveList()->activated(0);
+        QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
+        // A folder that cannot be opened leaves the list where it was.
+        QVERIFY(!form4->folderList()->setPath(here(QStringLiteral("missing"))));
+        QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
     }
 
-    void theTwoWindowsDifferAndKeepTheirOwnState()
+    void theTwoWindowsKeepTheirOwnStateAndCancelUnloads()
     {
-        TempBank bank(sampleRows(12), kCatalogue);
-        CompositionWindow *form3 = composeAPaper();
-        PaperSaveWindow *form4 = openSaveWindow(form3);
-        PaperSaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
+        PaperSaveWindow *form5 = openSaveWindow(m_form3, QStringLiteral("Command8"));
         QVERIFY(form4 != form5 && form4->isVisible() && form5->isVisible());
         QCOMPARE(form5->focusWidget(), form5->cancelButton());
         verifyControlsNamed(form5);
@@ -138,18 +169,26 @@ private slots:
         QVERIFY(!form5->isVisible() && form4->isVisible());
         QCOMPARE(form4->nameBox()->text(), QStringLiteral("smart"));
         // Form5 wrote the manual paper, question 1 added once.
-        const QByteArray manual = readBytes(QDir(bank.dir()).filePath(QStringLiteral("manual.txt")));
-        QCOMPARE(manual, Paper::fileBytes(form3->manualPaperBox()->toPlainText(), form3->manualAnswerBox()->toPlainText()));
+        const QByteArray manual = readBytes(here(QStringLiteral("manual.txt")));
+        QCOMPARE(manual, Paper::fileBytes(m_form3->manualPaperBox()->toPlainText(), m_form3->manualAnswerBox()->toPlainText()));
         QVERIFY(manual.contains("\r\n1.A;  \r\n"));
-        QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("smart.txt"))));
+
+        // 取消 unloads without writing; the next opening starts afresh.
+        clickButton(form4, QStringLiteral("Command3"));
+        QVERIFY(!registry().isLoaded(QStringLiteral("Form4")));
+        QVERIFY(m_form3->isVisible());
+        QVERIFY(!QFile::exists(here(QStringLiteral("smart.txt"))));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        form4 = openSaveWindow(m_form3);
+        QVERIFY(form4->nameBox()->text().isEmpty());
+        QCOMPARE(form4->folderList()->path(), canonical());
     }
 
     void savingAsksFirstThenWritesAndHides()
     {
-        TempBank bank(sampleRows(12), kCatalogue);
-        CompositionWindow *form3 = composeAPaper();
-        PaperSaveWindow *form4 = openSaveWindow(form3);
-        const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
+        const QString file = here(QStringLiteral("abc.txt"));
+        const QStringList before = QDir(dir()).entryList(QDir::Files | QDir::Hidden);
 
         // No name: told, and the name box gets the focus.
         saveAs(form4, QString());
@@ -159,27 +198,32 @@ private slots:
         QCOMPARE(MessageBox::last().buttons, MessageBox::OkOnly);
         QCOMPARE(form4->focusWidget(), form4->nameBox());
 
-        // The confirmation answered No writes nothing.
+        // Blanks are a name: the confirmation is asked, and No writes nothing.
         MessageBox::queueAnswer(MessageBox::No);
-        saveAs(form4, QStringLiteral("abc"));
+        saveAs(form4, QStringLiteral("   "));
         QCOMPARE(MessageBox::last().text, QStringLiteral("真的要保存试卷和答案吗？"));
         QCOMPARE(MessageBox::last().title, kTitle);
         QCOMPARE(MessageBox::last().buttons, MessageBox::YesNo);
-        QVERIFY(!QFile::exists(file));
+        QCOMPARE(QDir(dir()).entryList(QDir::Files | QDir::Hidden), before);
         QVERIFY(form4->isVisible());
 
-        // Yes: an edit of the answers made while the save window is open is saved.
-        form3->paperAnswerBox()->setPlainText(form3->paperAnswerBox()->toPlainText() + QStringLiteral("\n(edited)"));
+        // Enter in the name box moves to 保存; Enter there saves (Yes). An edit
+        // of the answers made while the save window is open is saved.
+        m_form3->paperAnswerBox()->setPlainText(m_form3->paperAnswerBox()->toPlainText() + QStringLiteral("\n(edited)"));
+        form4->nameBox()->clear();
+        QTest::keyClicks(form4->nameBox(), QStringLiteral("abc"));
+        QTest::keyClick(form4->nameBox(), Qt::Key_Return);
+        QCOMPARE(form4->focusWidget(), form4->saveButton());
         MessageBox::clearShown();
-        clickButton(form4, QStringLiteral("Command1"));
+        QTest::keyClick(form4->focusWidget(), Qt::Key_Return);
         QCOMPARE(MessageBox::shown().size(), 1); // the confirmation only
-        QCOMPARE(readBytes(file), randomPaperBytes(form3));
+        QCOMPARE(readBytes(file), randomPaperBytes(m_form3));
         QVERIFY(readBytes(file).endsWith("\r\n1.A;  2.C;  3.D;  \r\n(edited)\r\n"));
-        QCOMPARE(form4->pathBox()->text(), QDir(bank.dir()).canonicalPath() + QStringLiteral("/abc.txt"));
+        QCOMPARE(form4->pathBox()->text(), canonical() + QStringLiteral("/abc.txt"));
 
         // Hidden, still loaded; the next opening shows it as it was, file list included.
-        QVERIFY(!form4->isVisible() && form3->isVisible());
-        QCOMPARE(openSaveWindow(form3), form4);
+        QVERIFY(!form4->isVisible() && m_form3->isVisible());
+        QCOMPARE(openSaveWindow(m_form3), form4);
         QCOMPARE(form4->nameBox()->text(), QStringLiteral("abc"));
         QVERIFY(!listed(form4->fileList()).contains(QStringLiteral("abc.txt")));
 
@@ -188,87 +232,22 @@ private slots:
         MessageBox::clearShown();
         clickButton(form4, QStringLiteral("Command1"));
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(readBytes(file), randomPaperBytes(form3));
-    }
-
-    void namesAreTakenAsTyped()
-    {
-        TempBank bank(sampleRows(12), kCatalogue);
-        CompositionWindow *form3 = composeAPaper();
-        PaperSaveWindow *form4 = openSaveWindow(form3);
-        for (const QString &name : {QStringLiteral("   "), QStringLiteral("abc.txt"), QStringLiteral(" 第一卷 ")}) {
-            saveAs(form4, name);
-            QVERIFY2(QFile::exists(QDir(bank.dir()).filePath(name + QStringLiteral(".txt"))), qPrintable(name));
-            openSaveWindow(form3);
-        }
-        QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
-        QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral(".txt"))));
-    }
-
-    void enterInTheNameBoxMovesToSave()
-    {
-        TempBank bank(sampleRows(12), kCatalogue);
-        PaperSaveWindow *form4 = openSaveWindow(composeAPaper());
-        form4->nameBox()->setFocus();
-        QTest::keyClicks(form4->nameBox(), QStringLiteral("abc"));
-        QTest::keyClick(form4->nameBox(), Qt::Key_Return);
-        QCOMPARE(form4->focusWidget(), form4->saveButton());
-        QVERIFY(MessageBox::shown().isEmpty());
-        QVERIFY(form4->isVisible());
-
-        QTest::keyClick(form4->focusWidget(), Qt::Key_Return);
-        QCOMPARE(MessageBox::last().text, QStringLiteral("真的要保存试卷和答案吗？"));
-        QVERIFY(QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
-        QVERIFY(!form4->isVisible());
-    }
-
-    void foldersAndDrives()
-    {
-        TempBank bank(sampleRows(12), kCatalogue);
-        QDir(bank.dir()).mkpath(QStringLiteral("papers/old"));
-        QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("papers/x.txt")), "x"));
-        CompositionWindow *form3 = composeAPaper();
-        PaperSaveWindow *form4 = openSaveWindow(form3);
-
-        openFolder(form4, QStringLiteral("papers"));
-        const QString papers = QDir(bank.dir()).canonicalPath() + QStringLiteral("/papers");
-        QCOMPARE(form4->folderList()->path(), papers);
-        QCOMPARE(listed(form4->fileList()), QStringList{QStringLiteral("x.txt")});
-        saveAs(form4, QStringLiteral("abc"));
-        QVERIFY(QFile::exists(papers + QStringLiteral("/abc.txt")));
-        QCOMPARE(form4->pathBox()->text(), papers + QStringLiteral("/abc.txt"));
-
-        // Opened again, it is still in that folder; up through the parent in the list.
-        openSaveWindow(form3);
-        QCOMPARE(form4->folderList()->path(), papers);
-        openFolder(form4, QDir(bank.dir()).dirName());
-        QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
-        QVERIFY(listed(form4->fileList()).contains(QStringLiteral("mulu.txt")));
-
-        // Choosing the root file system opens its root folder.
-        form4->driveList()->setCurrentIndex(0);
-        emit form4->driveList()->activated(0);
-        QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
-        // A folder that cannot be opened leaves the list where it was.
-        QVERIFY(!form4->folderList()->setPath(QDir(bank.dir()).filePath(QStringLiteral("missing"))));
-        QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
+        QCOMPARE(readBytes(file), randomPaperBytes(m_form3));
     }
 
     void anUnwritableFolderIsReported()
     {
-        TempBank bank(sampleRows(12), kCatalogue);
-        const QString locked = QDir(bank.dir()).filePath(QStringLiteral("locked"));
-        QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("locked")));
+        const QString locked = here(QStringLiteral("locked"));
+        QVERIFY(QDir(dir()).mkdir(QStringLiteral("locked")));
         const QString oldFile = locked + QStringLiteral("/abc.txt");
         QVERIFY(writeBytes(oldFile, "old paper"));
-        PaperSaveWindow *form4 = openSaveWindow(composeAPaper());
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
         openFolder(form4, QStringLiteral("locked"));
-        QCOMPARE(form4->folderList()->path(), QDir(locked).canonicalPath());
 
         // Everyone may read and open the folder; no one may write in it.
         const QFile::Permissions readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
                                             | QFile::ReadOther | QFile::ExeOther;
-        QVERIFY(QFile::setPermissions(bank.dir(), readable | QFile::WriteOwner));
+        QVERIFY(QFile::setPermissions(dir(), readable | QFile::WriteOwner));
         QVERIFY(QFile::setPermissions(locked, readable));
         form4->nameBox()->setText(QStringLiteral("abc"));
         {
@@ -280,7 +259,7 @@ private slots:
         QCOMPARE(MessageBox::shown().size(), 2);
         const MessageBox::Shown failure = MessageBox::last();
         QCOMPARE(failure.title, kTitle);
-        QVERIFY2(failure.text.contains(form4->folderList()->path() + QStringLiteral("/abc.txt")), qPrintable(failure.text));
+        QVERIFY2(failure.text.contains(QDir(locked).canonicalPath() + QStringLiteral("/abc.txt")), qPrintable(failure.text));
         QVERIFY2(failure.text.size() > form4->pathBox()->text().size() + 10, qPrintable(failure.text)); // with a reason
         QVERIFY(form4->isVisible());
         QCOMPARE(readBytes(oldFile), QByteArray("old paper"));
@@ -288,17 +267,16 @@ private slots:
         QVERIFY(QFile::setPermissions(locked, readable | QFile::WriteOwner));
 
         // Another folder then works.
-        openFolder(form4, QDir(bank.dir()).dirName());
+        openFolder(form4, QDir(dir()).dirName());
         clickButton(form4, QStringLiteral("Command1"));
-        QVERIFY(QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
+        QVERIFY(QFile::exists(here(QStringLiteral("abc.txt"))));
         QVERIFY(!form4->isVisible());
     }
 
     void aFullDeviceKeepsTheOldFile()
     {
-        TempBank bank(sampleRows(12), kCatalogue);
-        const QString folder = QDir(bank.dir()).filePath(QStringLiteral("stick"));
-        QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("stick")));
+        const QString folder = here(QStringLiteral("stick"));
+        QVERIFY(QDir(dir()).mkdir(QStringLiteral("stick")));
         // A file system of 64 KiB of its own, filled to the last byte after the
         // old paper was written; where no file system may be mounted, a write
         // that fails half-way stands in for it.
@@ -316,8 +294,7 @@ private slots:
         } else {
             qInfo("no file system can be mounted here (%s): a failing write instead", qPrintable(device.why()));
         }
-        CompositionWindow *form3 = composeAPaper();
-        PaperSaveWindow *form4 = openSaveWindow(form3);
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
         openFolder(form4, QStringLiteral("stick"));
         form4->nameBox()->setText(QStringLiteral("abc"));
         if (!device.mounted())
@@ -338,15 +315,14 @@ private slots:
         clickButton(form4, QStringLiteral("Command1"));
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(!form4->isVisible());
-        QCOMPARE(readBytes(oldFile), randomPaperBytes(form3));
+        QCOMPARE(readBytes(oldFile), randomPaperBytes(m_form3));
     }
 
     void namesTheFileSystemRefusesAreTold()
     {
-        TempBank bank(sampleRows(12), kCatalogue);
-        QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("papers")));
-        PaperSaveWindow *form4 = openSaveWindow(composeAPaper());
-        const QStringList before = QDir(bank.dir()).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY(QDir(dir()).mkdir(QStringLiteral("papers")));
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
+        const QStringList before = QDir(dir()).entryList(QDir::Files | QDir::Hidden);
         const QString tooLong(252, QLatin1Char('a')); // 256 bytes with ".txt"
         for (const QString &name : {QStringLiteral("papers/abc"), QStringLiteral("../abc"), tooLong}) {
             MessageBox::clearShown();
@@ -357,23 +333,20 @@ private slots:
             QCOMPARE(form4->nameBox()->text(), name); // kept for the user to correct
         }
         // Nothing was written, neither here nor in the folder the "/" names.
-        QCOMPARE(QDir(bank.dir()).entryList(QDir::Files | QDir::Hidden), before);
-        QVERIFY(QDir(bank.dir()).entryList({QStringLiteral("papers")}, QDir::Dirs).size() == 1);
-        QVERIFY(QDir(bank.dir() + QStringLiteral("/papers")).entryList(QDir::Files | QDir::Hidden).isEmpty());
-        QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("../abc.txt"))));
+        QCOMPARE(QDir(dir()).entryList(QDir::Files | QDir::Hidden), before);
+        QVERIFY(QDir(here(QStringLiteral("papers"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(!QFile::exists(here(QStringLiteral("../abc.txt"))));
 
         // The longest name that fits is taken.
         saveAs(form4, tooLong.left(251));
         QVERIFY(!form4->isVisible());
-        QVERIFY(QFile::exists(QDir(bank.dir()).filePath(tooLong.left(251) + QStringLiteral(".txt"))));
+        QVERIFY(QFile::exists(here(tooLong.left(251) + QStringLiteral(".txt"))));
     }
 
     void savingAfterTheCompositionWindowClosed()
     {
-        TempBank bank(sampleRows(12), kCatalogue);
-        CompositionWindow *form3 = composeAPaper();
-        PaperSaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
-        clickButton(form3, QStringLiteral("Command9"));
+        PaperSaveWindow *form5 = openSaveWindow(m_form3, QStringLiteral("Command8"));
+        clickButton(m_form3, QStringLiteral("Command9"));
         QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
         QVERIFY(form5->isVisible());
 
@@ -381,7 +354,7 @@ private slots:
         QCOMPARE(MessageBox::shown().size(), 1); // no confirmation for a paper that is gone
         QCOMPARE(MessageBox::last().title, kTitle);
         QVERIFY(MessageBox::last().text.contains(QStringLiteral("已经关闭")));
-        QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
+        QVERIFY(!QFile::exists(here(QStringLiteral("abc.txt"))));
         QVERIFY(form5->isVisible());
 
         // Cancel then brings back no composition window.
@@ -390,23 +363,13 @@ private slots:
         QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
     }
 
-    void cancelUnloadsAndReturns()
-    {
-        TempBank bank(sampleRows(12), kCatalogue);
-        CompositionWindow *form3 = composeAPaper();
-        PaperSaveWindow *form4 = openSaveWindow(form3);
-        form4->nameBox()->setText(QStringLiteral("abc"));
-        clickButton(form4, QStringLiteral("Command3"));
-        QVERIFY(!registry().isLoaded(QStringLiteral("Form4")));
-        QVERIFY(form3->isVisible());
-        QVERIFY(QDir(bank.dir()).entryList({QStringLiteral("abc*")}).isEmpty());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+private:
+    QString dir() const { return m_bank->dir(); }
+    QString canonical() const { return QDir(dir()).canonicalPath(); }
+    QString here(const QString &name) const { return QDir(dir()).filePath(name); }
 
-        // The next opening starts afresh.
-        form4 = openSaveWindow(form3);
-        QVERIFY(form4->nameBox()->text().isEmpty());
-        QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
-    }
+    std::optional<TempBank> m_bank;
+    CompositionWindow *m_form3 = nullptr;
 };
 
 QTEST_MAIN(TestSaveWindow)
