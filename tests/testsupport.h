@@ -79,6 +79,6 @@ void clickButton(QWidget *window, const QString &name);
 QStringList shownTexts();
 // Text as an input method hands it over (Chinese, emoji and the like).
 void typeIn(QWidget *box, const QString &text);
-// Every visible control of the window that takes the focus has a name or a
-// description for screen readers.
-void verifyControlsNamed(QWidget *window);
+// Every visible control of the window that takes the focus has a name for
+// screen readers (or, where the window relies on them, a description).
+void verifyControlsNamed(QWidget *window, bool descriptionSuffices = false);

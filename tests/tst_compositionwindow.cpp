@@ -104,7 +104,7 @@ private slots:
         QTabWidget *tabs = form3->tabs();
         for (int page = 0; page < tabs->count(); ++page) {
             tabs->setCurrentIndex(page);
-            verifyControlsNamed(form3);
+            verifyControlsNamed(form3, true);
         }
         compose(form3, QStringLiteral("2"));
         clickButton(form3, QStringLiteral("Command7")); // a manual add

@@ -18,26 +18,15 @@ class TestPaper : public QObject
 {
     Q_OBJECT
 private slots:
-    void appendingNumbersQuestionsAndAnswers()
-    {
-        PaperBuffers paper;
-        paper.append(1, QStringLiteral("Q one"), QStringLiteral("A"));
-        paper.append(2, QStringLiteral("Q two\r\nA. x"), QStringLiteral("C"));
-        paper.append(3, QStringLiteral("Q three"), QStringLiteral("B"));
-        QCOMPARE(paper.questions, QStringLiteral("\r\n1.Q one\r\n2.Q two\r\nA. x\r\n3.Q three"));
-        QCOMPARE(paper.answers, QStringLiteral("1.A;  2.C;  3.B;  "));
-
-        // Numbers are plain decimals, whatever their size; empty texts stay empty.
-        QCOMPARE(Paper::questionEntry(200, QString()), QStringLiteral("\r\n200."));
-        QCOMPARE(Paper::answerEntry(12345678, QString()), QStringLiteral("12345678.;  "));
-    }
-
     void fileBytesAreCodePage936WithCrLf()
     {
         // Boxes get LF only; the file gets CR LF for every kind of line end,
         // never CR CR LF.
         QCOMPARE(Paper::toBoxText(QStringLiteral("\r\n1.a\r\nb\rc\nd")), QStringLiteral("\n1.a\nb\nc\nd"));
         QCOMPARE(Paper::withCrLf(QStringLiteral("\n1.a\nb\r\nc\rd")), QStringLiteral("\r\n1.a\r\nb\r\nc\r\nd"));
+        // Entries number in plain decimals, whatever the size; empty texts stay empty.
+        QCOMPARE(Paper::questionEntry(200, QString()), QStringLiteral("\r\n200."));
+        QCOMPARE(Paper::answerEntry(12345678, QString()), QStringLiteral("12345678.;  "));
         QCOMPARE(Paper::fileBytes(QStringLiteral("\n1.Q\nA. x"), QStringLiteral("1.A;  ")),
                  kQuestionHeading + "\r\n\r\n1.Q\r\nA. x\r\n" + kAnswerHeading + "\r\n1.A;  \r\n");
         // An empty paper is the two headings only.

@@ -119,7 +119,7 @@ private slots:
         QVERIFY(form4 && form4->isVisible());
         QVERIFY(form4->nameBox()->text().isEmpty());
         QCOMPARE(form4->focusWidget(), form4->saveButton());
-        verifyControlsNamed(form4);
+        verifyControlsNamed(form4, true);
         QCOMPARE(form4->folderList()->path(), canonical());
         QCOMPARE(listed(form4->fileList()), (QStringList{QStringLiteral("mulu.txt"), QStringLiteral("old paper.txt")}));
         // The drive list holds the mounted file systems, the root first, and
@@ -162,7 +162,7 @@ private slots:
         PaperSaveWindow *form5 = openSaveWindow(m_form3, QStringLiteral("Command8"));
         QVERIFY(form4 != form5 && form4->isVisible() && form5->isVisible());
         QCOMPARE(form5->focusWidget(), form5->cancelButton());
-        verifyControlsNamed(form5);
+        verifyControlsNamed(form5, true);
 
         form4->nameBox()->setText(QStringLiteral("smart"));
         saveAs(form5, QStringLiteral("manual"));
@@ -320,27 +320,17 @@ private slots:
 
     void namesTheFileSystemRefusesAreTold()
     {
-        QVERIFY(QDir(dir()).mkdir(QStringLiteral("papers")));
+        // Which names are refused, and why, is the paper path's; here: the
+        // window says so before anything is written and keeps the name.
         PaperSaveWindow *form4 = openSaveWindow(m_form3);
         const QStringList before = QDir(dir()).entryList(QDir::Files | QDir::Hidden);
-        const QString tooLong(252, QLatin1Char('a')); // 256 bytes with ".txt"
-        for (const QString &name : {QStringLiteral("papers/abc"), QStringLiteral("../abc"), tooLong}) {
-            MessageBox::clearShown();
-            saveAs(form4, name);
-            QCOMPARE(MessageBox::shown().size(), 2);
-            QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“")), qPrintable(MessageBox::last().text));
-            QVERIFY(form4->isVisible());
-            QCOMPARE(form4->nameBox()->text(), name); // kept for the user to correct
-        }
-        // Nothing was written, neither here nor in the folder the "/" names.
+        saveAs(form4, QStringLiteral("../abc"));
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“")), qPrintable(MessageBox::last().text));
+        QVERIFY(form4->isVisible());
+        QCOMPARE(form4->nameBox()->text(), QStringLiteral("../abc"));
         QCOMPARE(QDir(dir()).entryList(QDir::Files | QDir::Hidden), before);
-        QVERIFY(QDir(here(QStringLiteral("papers"))).entryList(QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(!QFile::exists(here(QStringLiteral("../abc.txt"))));
-
-        // The longest name that fits is taken.
-        saveAs(form4, tooLong.left(251));
-        QVERIFY(!form4->isVisible());
-        QVERIFY(QFile::exists(here(tooLong.left(251) + QStringLiteral(".txt"))));
     }
 
     void savingAfterTheCompositionWindowClosed()
