@@ -46,9 +46,6 @@ private slots:
         rows[3].category = QStringLiteral("甲");
         TempBank bank(rows);
 
-        QCOMPARE(QueryText::categoryQuery(QStringLiteral("全部中考试题")), QStringLiteral("select * from zk "));
-        QCOMPARE(QueryText::categoryQuery(QStringLiteral("甲")), QStringLiteral("select * from zk where 备注 = \"甲\""));
-
         QuestionCursor cursor;
         const auto numbersOf = [&](const QString &label) {
             cursor.setRecordSource(QueryText::categoryQuery(label));

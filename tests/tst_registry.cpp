@@ -49,23 +49,6 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    void showLoadsOnceAndHideKeepsState()
-    {
-        QVERIFY(!reg().isLoaded(QStringLiteral("Other")));
-        auto *form = static_cast<CountingForm *>(reg().show(QStringLiteral("Other")));
-        QVERIFY(form && form->isVisible());
-        QCOMPARE(form->loads, 1);
-        form->setWindowTitle(QStringLiteral("kept"));
-        reg().show(QStringLiteral("Main")); // keeps the program going while Other is hidden
-        reg().hide(QStringLiteral("Other"));
-        QVERIFY(!form->isVisible());
-        QCOMPARE(reg().show(QStringLiteral("Other")), form);
-        QCOMPARE(form->loads, 1);
-        QCOMPARE(form->windowTitle(), QStringLiteral("kept"));
-        QVERIFY(!reg().find(QStringLiteral("Nobody")));
-        QVERIFY(!reg().show(QStringLiteral("Nobody")));
-    }
-
     void unloadRunsTheHandlerAndDestroysLater()
     {
         reg().show(QStringLiteral("Main"));
