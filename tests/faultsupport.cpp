@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sched.h>
@@ -59,6 +60,20 @@ bool canWrite(const QString &path)
         return false;
     close(fd);
     return true;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN); // a failing write, not a killed process
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    rlimit lowered = m_old;
+    lowered.rlim_cur = bytes;
+    m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &m_old);
 }
 
 TinyFileSystem::TinyFileSystem(const QString &folder, int kibibytes) : m_folder(folder)

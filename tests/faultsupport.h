@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 // Helpers that make real faults happen under a test: files that cannot be
@@ -35,6 +36,22 @@ private:
 // Whether a file can be opened for writing (or, for a folder, a file created
 // in it) by the calling thread as it stands; touches nothing that exists.
 bool canWrite(const QString &path);
+
+// The largest file this process may write lowered for the scope, so that a
+// write fails half-way whatever the privileges of the user running the tests.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_old{};
+    bool m_active = false;
+};
 
 // A tiny file system (tmpfs of the given size) mounted on an empty folder,
 // in a mount namespace private to this thread, so that nothing outside the

@@ -5,10 +5,15 @@
 #include "allwindows.h"
 #include "filechooser.h"
 #include "messagebox.h"
+#include "practicewindow.h"
 #include "windowregistry.h"
 
+#include <QAccessible>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -121,4 +126,49 @@ QString nextTestConnectionName()
 {
     static int serial = 0;
     return QStringLiteral("qv_test_%1").arg(++serial);
+}
+
+PracticeWindow *showPracticeWindow()
+{
+    setUpGuiTesting();
+    resetProgramEnded();
+    return qobject_cast<PracticeWindow *>(WindowRegistry::instance().show(QStringLiteral("Form1")));
+}
+
+void clickButton(QWidget *window, const QString &name)
+{
+    auto *button = window->findChild<QPushButton *>(name);
+    QVERIFY2(button, qPrintable(name));
+    QVERIFY2(button->isEnabled(), qPrintable(name));
+    button->click();
+}
+
+QStringList shownTexts()
+{
+    QStringList texts;
+    for (const MessageBox::Shown &box : MessageBox::shown())
+        texts << box.text;
+    return texts;
+}
+
+void typeIn(QWidget *box, const QString &text)
+{
+    box->setFocus();
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(box, &event);
+}
+
+void verifyControlsNamed(QWidget *window, bool descriptionSuffices)
+{
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        // The edit inside an editable combo box is named through the box.
+        if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus || qobject_cast<QComboBox *>(w->parentWidget()))
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        QVERIFY(iface);
+        QVERIFY2(!iface->text(QAccessible::Name).isEmpty()
+                     || (descriptionSuffices && !iface->text(QAccessible::Description).isEmpty()),
+                 qPrintable(window->objectName() + QLatin1Char(' ') + w->objectName()));
+    }
 }

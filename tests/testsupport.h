@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+class PracticeWindow;
+class QWidget;
+
 // Runs fn on a connection of its own to the file at path (opened as it is,
 // without the program's checks) and removes the connection afterwards.
 QString nextTestConnectionName();
@@ -64,3 +67,18 @@ bool programEnded();
 void resetProgramEnded();
 // Unloads every window and lets the unloaded ones be destroyed.
 void closeAllWindows();
+
+// The practice window shown as the program starts it, with the message boxes
+// answered by the test and the program's end not yet recorded.
+PracticeWindow *showPracticeWindow();
+// Clicks a window's push button by its object name; the button must exist
+// and be enabled, so that a click that does nothing is never taken for one
+// that worked.
+void clickButton(QWidget *window, const QString &name);
+// The texts of the message boxes shown since they were last cleared.
+QStringList shownTexts();
+// Text as an input method hands it over (Chinese, emoji and the like).
+void typeIn(QWidget *box, const QString &text);
+// Every visible control of the window that takes the focus has a name for
+// screen readers (or, where the window relies on them, a description).
+void verifyControlsNamed(QWidget *window, bool descriptionSuffices = false);

@@ -27,21 +27,49 @@ QString why(const QStringList &problems)
 const QString kBank = QStringLiteral("english.db");
 const QString kCatalogue = QStringLiteral("mulu.txt");
 
-enum BankFault {
-    NoFault,
-    GapInNumbers,
-    OrphanLabel,
-    CategoryNotInCatalogue,
-    NoWholeBankLine,
-    MarkedRow,
-    PickedRow,
-    ThreeChoices,
-    AnswerE,
-    Duplicate,
-    Unbalanced,
-    StrayExplanation,
-    EmptyExplanation,
-    MissingExplanation,
+// A sound bank of eight rows, each explained, and its catalogue, for one
+// fault to be put in. The rules rows share with sources (answer letters,
+// balance) are tested on sources; here the bank's own and the question text
+// split into stem and choices.
+struct Bank
+{
+    QList<QuestionRecord> rows = sampleRows(8);
+    QStringList labels{QStringLiteral("全部中考试题"), QStringLiteral("甲类")};
+    QMap<qint64, QString> explanations;
+    Bank()
+    {
+        for (const QuestionRecord &row : std::as_const(rows))
+            explanations.insert(row.number, QStringLiteral("说明 %1").arg(row.number));
+    }
+};
+
+struct BankFault
+{
+    const char *name;
+    void (*put)(Bank &);
+    const char *place; // where the problem must be named; empty for none
+    const char *words;
+};
+
+const BankFault kBankFaults[] = {
+    {"sound bank", [](Bank &) {}, "", ""},
+    {"gap in 题号", [](Bank &b) { b.rows[3].number = 9; }, "english.db:题号 4", "缺少"},
+    {"orphan label", [](Bank &b) { b.labels << QStringLiteral("乙类"); }, "mulu.txt:3", "没有任何试题"},
+    {"category not in catalogue", [](Bank &b) { b.rows[5].category = QStringLiteral("丙类"); }, "english.db:题号 6",
+     "不在目录"},
+    {"no whole-bank line", [](Bank &b) { b.labels.removeFirst(); }, "mulu.txt", "全部中考试题"},
+    {"批阅 not 0", [](Bank &b) { b.rows[1].mark = 2; }, "english.db:题号 2", "批阅"},
+    {"作答 not E", [](Bank &b) { b.rows[2].picked = QStringLiteral("C"); }, "english.db:题号 3", "作答"},
+    {"three choices",
+     [](Bank &b) { b.rows[4].question = QStringLiteral("Question 5 ______.\nA. one\nB. two\nC. three"); },
+     "english.db:题号 5", "3 个选项"},
+    {"duplicate",
+     [](Bank &b) { b.rows[7].question = QStringLiteral("question  1 ______.\nA. One\nB. two\nC. three\nD. four"); },
+     "english.db:题号 8", "english.db:题号 1 的试题重复"},
+    {"解析 without its question", [](Bank &b) { b.explanations.insert(9, QStringLiteral("题库里没有第 9 题")); },
+     "english.db:题号 9", "没有对应的试题"},
+    {"empty 解析", [](Bank &b) { b.explanations[3] = QStringLiteral(" "); }, "english.db:题号 3", "解析为空"},
+    {"no 解析, required", [](Bank &b) { b.explanations.remove(5); }, "english.db:题号 5", "没有解析"},
 };
 
 } // namespace
@@ -50,327 +78,237 @@ class TestBankCheck : public QObject
 {
     Q_OBJECT
 private slots:
-    void brokenSourcesAreNamedByFileAndLine_data();
-    void brokenSourcesAreNamedByFileAndLine();
-    void aDuplicateInAnotherFileCounts();
-    void brokenBanksAreNamedByNumberOrCatalogueLine_data();
-    void brokenBanksAreNamedByNumberOrCatalogueLine();
-    void checkBankReadsTheFiles();
-    void aBankMayHoldMoreThan32767Questions();
-    void balanceBoundsAreWholeQuestions_data();
-    void balanceBoundsAreWholeQuestions();
-    void duplicatesFoldBlanksCaseAndChoiceOrder();
-    void theShippedSourcesPassTheChecker();
+    void brokenSourcesAreNamedByFileAndLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("lineText"); // the line the problem must name
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<bool>("requireExplanations");
+
+        const QStringList good = sampleBlocks(8);
+        const QString category = QStringLiteral("冠词");
+        QTest::newRow("sound source") << aikenSource(category, good) << QString() << QString() << false;
+        const QStringList explained = sampleBlocks(8, QStringLiteral("ABCD"), QString(), true);
+        QTest::newRow("sound source, explanations required")
+            << aikenSource(category, explained) << QString() << QString() << true;
+
+        QStringList unexplained = explained;
+        unexplained[3] = good[3];
+        QTest::newRow("no explanation, required") << aikenSource(category, unexplained)
+                                                  << QStringLiteral("Sample 4 is ______ question.")
+                                                  << QStringLiteral("没有解析") << true;
+        QStringList misplaced = explained;
+        misplaced[1].replace(QStringLiteral("A. a\n"), QStringLiteral("解析: 放错了\nA. a\n"));
+        QTest::newRow("explanation before the choices") << aikenSource(category, misplaced)
+                                                        << QStringLiteral("解析: 放错了")
+                                                        << QStringLiteral("紧跟在 ANSWER 行之后") << false;
+        QStringList detached = good;
+        detached[2] += QStringLiteral("\n解析: 隔了一行\n");
+        QTest::newRow("explanation after a blank line") << aikenSource(category, detached)
+                                                        << QStringLiteral("解析: 隔了一行")
+                                                        << QStringLiteral("紧跟在 ANSWER 行之后") << false;
+        QStringList wide = good;
+        wide[5] += QStringLiteral("解析：全角冒号\n");
+        QTest::newRow("full-width colon") << aikenSource(category, wide) << QStringLiteral("解析：全角冒号")
+                                          << QStringLiteral("英文冒号") << false;
+        QStringList empty = good;
+        empty[6] += QStringLiteral("解析: \n");
+        QTest::newRow("empty explanation") << aikenSource(category, empty) << QStringLiteral("解析: ")
+                                           << QStringLiteral("没有内容") << false;
+
+        QStringList three = good;
+        three[2] = aikenBlock(QStringLiteral("Three choices ______ here."),
+                              {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}, QStringLiteral("C"));
+        QTest::newRow("three choices") << aikenSource(category, three) << QStringLiteral("Three choices ______ here.")
+                                       << QStringLiteral("3 个选项") << false;
+
+        QStringList answerE = good;
+        answerE[4] = aikenBlock(QStringLiteral("Answer E ______ here."),
+                                {QStringLiteral("p"), QStringLiteral("q"), QStringLiteral("r"), QStringLiteral("s")},
+                                QStringLiteral("E"));
+        QTest::newRow("answer E") << aikenSource(category, answerE) << QStringLiteral("ANSWER: E")
+                                  << QStringLiteral("“E”") << false;
+
+        QStringList duplicate = good;
+        // Sample 1 again, with other blanks, other case and its choices shuffled.
+        duplicate << aikenBlock(QStringLiteral("SAMPLE 1   is ______  Question."),
+                                {QStringLiteral("the"), QStringLiteral("/"), QStringLiteral("a"), QStringLiteral("AN")},
+                                QStringLiteral("C"));
+        QTest::newRow("duplicate") << aikenSource(category, duplicate) << QStringLiteral("SAMPLE 1   is ______  Question.")
+                                   << QStringLiteral("重复") << false;
+
+        QTest::newRow("unbalanced") << aikenSource(category, sampleBlocks(8, QStringLiteral("AAAB")))
+                                    << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("不均衡") << false;
+
+        QTest::newRow("no category") << sampleBlocks(4).join(QLatin1Char('\n'))
+                                     << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("$CATEGORY") << false;
+    }
+
+    void brokenSourcesAreNamedByFileAndLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, lineText);
+        QFETCH(QString, words);
+        QFETCH(bool, requireExplanations);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("source.txt"));
+        QVERIFY(writeBytes(path, text.toUtf8()));
+        QList<AikenSource::Question> questions;
+        QStringList problems = BankCheck::checkSources({path}, &questions);
+        if (requireExplanations)
+            problems << BankCheck::missingExplanations(questions);
+        if (lineText.isEmpty()) {
+            QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+            return;
+        }
+        const QString place = QStringLiteral("%1:%2").arg(path).arg(lineOf(text, lineText));
+        QVERIFY2(hasProblem(problems, place, words), qPrintable(place + QStringLiteral(" / ") + why(problems)));
+    }
+
+    void aDuplicateInAnotherFileCounts()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath(QStringLiteral("a.txt"));
+        const QString second = dir.filePath(QStringLiteral("b.txt"));
+        QVERIFY(writeBytes(first, aikenSource(QStringLiteral("甲"), sampleBlocks(8)).toUtf8()));
+        QVERIFY(writeBytes(second, aikenSource(QStringLiteral("乙"), sampleBlocks(8, QStringLiteral("BADC"), QStringLiteral("b"))
+                                                                          << sampleBlocks(1)).toUtf8()));
+        const QStringList problems = BankCheck::checkSources({first, second});
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems.first().startsWith(second + QStringLiteral(":59: ")), qPrintable(why(problems)));
+        QVERIFY2(problems.first().contains(first + QStringLiteral(":3")), qPrintable(why(problems)));
+
+        // A file that is not UTF-8 is named with the line of its first foreign byte.
+        QVERIFY(writeBytes(second, "$CATEGORY: x\n\nfine\n\xB9\xDA\xB4\xCA\n"));
+        const QStringList encoding = BankCheck::checkSources({second});
+        QVERIFY2(hasProblem(encoding, second + QStringLiteral(":4"), QStringLiteral("UTF-8")), qPrintable(why(encoding)));
+    }
+
+    void brokenBanksAreNamedByNumberOrCatalogueLine_data()
+    {
+        QTest::addColumn<int>("fault");
+        for (int i = 0; i < int(std::size(kBankFaults)); ++i)
+            QTest::newRow(kBankFaults[i].name) << i;
+    }
+
+    void brokenBanksAreNamedByNumberOrCatalogueLine()
+    {
+        QFETCH(int, fault);
+        const BankFault &f = kBankFaults[fault];
+        Bank bank;
+        f.put(bank);
+        const QStringList problems = BankCheck::checkRows(kBank, bank.rows, kCatalogue, bank.labels)
+                                   + BankCheck::checkExplanations(kBank, bank.rows, bank.explanations, true);
+        const QString place = QString::fromUtf8(f.place);
+        if (place.isEmpty())
+            QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+        else
+            QVERIFY2(hasProblem(problems, place, QString::fromUtf8(f.words)), qPrintable(place + QStringLiteral(" / ") + why(problems)));
+    }
+
+    void checkBankReadsTheFiles()
+    {
+        TempBank bank(sampleRows(8), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
+        bool unreadable = true;
+        QStringList problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
+        QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+        QVERIFY(!unreadable);
+
+        // Explanations: a row of jx without its question is named by its 题号;
+        // a bank without jx, as every older bank is, is sound.
+        const auto explanationOf = [&](qint64 number) {
+            return withTestConnection(bank.dbPath(), [&](QSqlDatabase &db) { return BankSchema::readExplanation(db, number); });
+        };
+        QVERIFY(bank.exec(QStringLiteral("INSERT INTO jx VALUES (1, '冠词的用法'), (9, '没有这道题')")));
+        QCOMPARE(BankCheck::checkBank(bank.dbPath(), bank.cataloguePath()),
+                 QStringList{bank.dbPath() + QStringLiteral(":题号 9: 解析没有对应的试题（试题表 zk 中没有这个题号）")});
+        QCOMPARE(explanationOf(1).value_or(QString()), QStringLiteral("冠词的用法"));
+        QVERIFY(!explanationOf(2).has_value());
+        QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx")));
+        problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath());
+        QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+        QVERIFY(!explanationOf(1).has_value());
+        QCOMPARE(BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), nullptr, true).size(), 8);
+
+        QVERIFY(bank.exec(QStringLiteral("UPDATE zk SET \"批阅\" = 1, \"作答\" = 'A' WHERE \"题号\" = 2")));
+        problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
+        QCOMPARE(problems.size(), 2);
+        QVERIFY2(hasProblem(problems, bank.dbPath() + QStringLiteral(":题号 2"), QStringLiteral("批阅")), qPrintable(why(problems)));
+        QVERIFY(!unreadable);
+
+        QVERIFY(QFile::remove(bank.cataloguePath()));
+        problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
+        QVERIFY(unreadable);
+        QVERIFY2(hasProblem(problems, bank.cataloguePath(), QStringLiteral("找不到")), qPrintable(why(problems)));
+    }
+
+    void aBankMayHoldMoreThan32767Questions()
+    {
+        // Counts are 32-bit: numbering past the old 16-bit limit is no problem,
+        // a gap still is.
+        QList<QuestionRecord> rows(40000);
+        for (int i = 0; i < rows.size(); ++i)
+            rows[i].number = i + 1;
+        QVERIFY(BankCheck::checkNumbers(kBank, rows).isEmpty());
+        rows[32767].number = 40001;
+        const QStringList problems = BankCheck::checkNumbers(kBank, rows);
+        QVERIFY(!problems.isEmpty());
+        QVERIFY2(problems.first().startsWith(QStringLiteral("english.db")), qPrintable(why(problems)));
+    }
+
+    void balanceBoundsAreWholeQuestions()
+    {
+        // 20 % and 30 % of the answers, widened to whole questions.
+        QCOMPARE(BankCheck::fewestOfALetter(60), 12);
+        QCOMPARE(BankCheck::mostOfALetter(60), 18);
+        QCOMPARE(BankCheck::fewestOfALetter(76), 15);
+        QCOMPARE(BankCheck::mostOfALetter(76), 23);
+        QCOMPARE(BankCheck::fewestOfALetter(5), 1);
+        QCOMPARE(BankCheck::mostOfALetter(5), 2);
+        QCOMPARE(BankCheck::fewestOfALetter(1), 0);
+        QCOMPARE(BankCheck::mostOfALetter(1), 1);
+    }
+
+    void duplicatesFoldBlanksCaseAndChoiceOrder()
+    {
+        const QStringList choices{QStringLiteral("an apple"), QStringLiteral("a pear")};
+        const QString key = BankCheck::duplicateKey(QStringLiteral("I want ______ ."), choices);
+        QCOMPARE(BankCheck::duplicateKey(QStringLiteral("  i  WANT\t______ . "),
+                                         {QStringLiteral("A Pear"), QStringLiteral("an  apple")}),
+                 key);
+        QVERIFY(BankCheck::duplicateKey(QStringLiteral("I want ______."), choices) != key);
+        QVERIFY(BankCheck::duplicateKey(QStringLiteral("I want ______ ."), {QStringLiteral("an apple"), QStringLiteral("a peach")})
+                != key);
+        // A bank row is keyed through its stem and choice lines.
+        QCOMPARE(BankCheck::duplicateKey(QStringLiteral("S\nA. 1\nB. 2\nC. 3\nD. 4")),
+                 BankCheck::duplicateKey(QStringLiteral("s"), {QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("2"),
+                                                              QStringLiteral("1")}));
+    }
+
+    void theShippedSourcesPassTheChecker()
+    {
+        const QDir dir(QStringLiteral(QV_QUESTIONS_DIR));
+        const QStringList names = dir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+        QVERIFY2(!names.isEmpty(), QV_QUESTIONS_DIR);
+        QStringList paths;
+        for (const QString &name : names)
+            paths << dir.filePath(name);
+        QList<AikenSource::Question> questions;
+        const QStringList problems = BankCheck::checkSources(paths, &questions);
+        QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
+
+        // The bank promises at least 1200 questions in at least 16 categories of 60 or more.
+        QMap<QString, int> perCategory;
+        for (const AikenSource::Question &q : std::as_const(questions))
+            ++perCategory[q.category];
+        int large = 0;
+        for (const int count : std::as_const(perCategory))
+            large += count >= 60 ? 1 : 0;
+        QVERIFY2(questions.size() >= 1200, qPrintable(QString::number(questions.size())));
+        QVERIFY2(large >= 16, qPrintable(QString::number(large)));
+    }
 };
-
-void TestBankCheck::brokenSourcesAreNamedByFileAndLine_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("lineText"); // the line the problem must name
-    QTest::addColumn<QString>("words");
-    QTest::addColumn<bool>("requireExplanations");
-
-    const QStringList good = sampleBlocks(8);
-    const QString category = QStringLiteral("冠词");
-    QTest::newRow("sound source") << aikenSource(category, good) << QString() << QString() << false;
-    const QStringList explained = sampleBlocks(8, QStringLiteral("ABCD"), QString(), true);
-    QTest::newRow("sound source, explanations required")
-        << aikenSource(category, explained) << QString() << QString() << true;
-
-    QStringList unexplained = explained;
-    unexplained[3] = good[3];
-    QTest::newRow("no explanation, required") << aikenSource(category, unexplained)
-                                              << QStringLiteral("Sample 4 is ______ question.")
-                                              << QStringLiteral("没有解析") << true;
-    QStringList misplaced = explained;
-    misplaced[1].replace(QStringLiteral("A. a\n"), QStringLiteral("解析: 放错了\nA. a\n"));
-    QTest::newRow("explanation before the choices") << aikenSource(category, misplaced)
-                                                    << QStringLiteral("解析: 放错了")
-                                                    << QStringLiteral("紧跟在 ANSWER 行之后") << false;
-    QStringList detached = good;
-    detached[2] += QStringLiteral("\n解析: 隔了一行\n");
-    QTest::newRow("explanation after a blank line") << aikenSource(category, detached)
-                                                    << QStringLiteral("解析: 隔了一行")
-                                                    << QStringLiteral("紧跟在 ANSWER 行之后") << false;
-    QStringList wide = good;
-    wide[5] += QStringLiteral("解析：全角冒号\n");
-    QTest::newRow("full-width colon") << aikenSource(category, wide) << QStringLiteral("解析：全角冒号")
-                                      << QStringLiteral("英文冒号") << false;
-    QStringList empty = good;
-    empty[6] += QStringLiteral("解析: \n");
-    QTest::newRow("empty explanation") << aikenSource(category, empty) << QStringLiteral("解析: ")
-                                       << QStringLiteral("没有内容") << false;
-
-    QStringList three = good;
-    three[2] = aikenBlock(QStringLiteral("Three choices ______ here."),
-                          {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}, QStringLiteral("C"));
-    QTest::newRow("three choices") << aikenSource(category, three) << QStringLiteral("Three choices ______ here.")
-                                   << QStringLiteral("3 个选项") << false;
-
-    QStringList answerE = good;
-    answerE[4] = aikenBlock(QStringLiteral("Answer E ______ here."),
-                            {QStringLiteral("p"), QStringLiteral("q"), QStringLiteral("r"), QStringLiteral("s")},
-                            QStringLiteral("E"));
-    QTest::newRow("answer E") << aikenSource(category, answerE) << QStringLiteral("ANSWER: E")
-                              << QStringLiteral("“E”") << false;
-
-    QStringList duplicate = good;
-    // Sample 1 again, with other blanks, other case and its choices shuffled.
-    duplicate << aikenBlock(QStringLiteral("SAMPLE 1   is ______  Question."),
-                            {QStringLiteral("the"), QStringLiteral("/"), QStringLiteral("a"), QStringLiteral("AN")},
-                            QStringLiteral("C"));
-    QTest::newRow("duplicate") << aikenSource(category, duplicate) << QStringLiteral("SAMPLE 1   is ______  Question.")
-                               << QStringLiteral("重复") << false;
-
-    QTest::newRow("unbalanced") << aikenSource(category, sampleBlocks(8, QStringLiteral("AAAB")))
-                                << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("不均衡") << false;
-
-    QTest::newRow("no category") << sampleBlocks(4).join(QLatin1Char('\n'))
-                                 << QStringLiteral("Sample 1 is ______ question.") << QStringLiteral("$CATEGORY") << false;
-}
-
-void TestBankCheck::brokenSourcesAreNamedByFileAndLine()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, lineText);
-    QFETCH(QString, words);
-    QFETCH(bool, requireExplanations);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("source.txt"));
-    QVERIFY(writeBytes(path, text.toUtf8()));
-    QList<AikenSource::Question> questions;
-    QStringList problems = BankCheck::checkSources({path}, &questions);
-    if (requireExplanations)
-        problems << BankCheck::missingExplanations(questions);
-    if (lineText.isEmpty()) {
-        QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
-        return;
-    }
-    const QString place = QStringLiteral("%1:%2").arg(path).arg(lineOf(text, lineText));
-    QVERIFY2(hasProblem(problems, place, words), qPrintable(place + QStringLiteral(" / ") + why(problems)));
-}
-
-void TestBankCheck::aDuplicateInAnotherFileCounts()
-{
-    QTemporaryDir dir;
-    const QString first = dir.filePath(QStringLiteral("a.txt"));
-    const QString second = dir.filePath(QStringLiteral("b.txt"));
-    QVERIFY(writeBytes(first, aikenSource(QStringLiteral("甲"), sampleBlocks(8)).toUtf8()));
-    QVERIFY(writeBytes(second, aikenSource(QStringLiteral("乙"), sampleBlocks(8, QStringLiteral("BADC"), QStringLiteral("b"))
-                                                                      << sampleBlocks(1)).toUtf8()));
-    const QStringList problems = BankCheck::checkSources({first, second});
-    QCOMPARE(problems.size(), 1);
-    QVERIFY2(problems.first().startsWith(second + QStringLiteral(":59: ")), qPrintable(why(problems)));
-    QVERIFY2(problems.first().contains(first + QStringLiteral(":3")), qPrintable(why(problems)));
-
-    // A file that is not UTF-8 is named with the line of its first foreign byte.
-    QVERIFY(writeBytes(second, "$CATEGORY: x\n\nfine\n\xB9\xDA\xB4\xCA\n"));
-    const QStringList encoding = BankCheck::checkSources({second});
-    QVERIFY2(hasProblem(encoding, second + QStringLiteral(":4"), QStringLiteral("UTF-8")), qPrintable(why(encoding)));
-}
-
-void TestBankCheck::brokenBanksAreNamedByNumberOrCatalogueLine_data()
-{
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<QString>("place");
-    QTest::addColumn<QString>("words");
-
-    QTest::newRow("sound bank") << int(NoFault) << QString() << QString();
-    QTest::newRow("gap in 题号") << int(GapInNumbers) << QStringLiteral("english.db:题号 4") << QStringLiteral("缺少");
-    QTest::newRow("orphan label") << int(OrphanLabel) << QStringLiteral("mulu.txt:3") << QStringLiteral("没有任何试题");
-    QTest::newRow("category not in catalogue") << int(CategoryNotInCatalogue) << QStringLiteral("english.db:题号 6")
-                                               << QStringLiteral("不在目录");
-    QTest::newRow("no whole-bank line") << int(NoWholeBankLine) << QStringLiteral("mulu.txt")
-                                        << QStringLiteral("全部中考试题");
-    QTest::newRow("批阅 not 0") << int(MarkedRow) << QStringLiteral("english.db:题号 2") << QStringLiteral("批阅");
-    QTest::newRow("作答 not E") << int(PickedRow) << QStringLiteral("english.db:题号 3") << QStringLiteral("作答");
-    QTest::newRow("three choices") << int(ThreeChoices) << QStringLiteral("english.db:题号 5")
-                                   << QStringLiteral("3 个选项");
-    QTest::newRow("answer E") << int(AnswerE) << QStringLiteral("english.db:题号 7") << QStringLiteral("“E”");
-    QTest::newRow("duplicate") << int(Duplicate) << QStringLiteral("english.db:题号 8")
-                               << QStringLiteral("english.db:题号 1 的试题重复");
-    QTest::newRow("unbalanced") << int(Unbalanced) << QStringLiteral("english.db:题号 1") << QStringLiteral("不均衡");
-    QTest::newRow("解析 without its question") << int(StrayExplanation) << QStringLiteral("english.db:题号 9")
-                                               << QStringLiteral("没有对应的试题");
-    QTest::newRow("empty 解析") << int(EmptyExplanation) << QStringLiteral("english.db:题号 3")
-                                << QStringLiteral("解析为空");
-    QTest::newRow("no 解析, required") << int(MissingExplanation) << QStringLiteral("english.db:题号 5")
-                                       << QStringLiteral("没有解析");
-}
-
-void TestBankCheck::brokenBanksAreNamedByNumberOrCatalogueLine()
-{
-    QFETCH(int, fault);
-    QFETCH(QString, place);
-    QFETCH(QString, words);
-
-    QList<QuestionRecord> rows = sampleRows(8);
-    QStringList labels{QStringLiteral("全部中考试题"), QStringLiteral("甲类")};
-    QMap<qint64, QString> explanations;
-    for (const QuestionRecord &row : std::as_const(rows))
-        explanations.insert(row.number, QStringLiteral("说明 %1").arg(row.number));
-    switch (fault) {
-    case GapInNumbers:
-        rows[3].number = 9;
-        break;
-    case OrphanLabel:
-        labels << QStringLiteral("乙类");
-        break;
-    case CategoryNotInCatalogue:
-        rows[5].category = QStringLiteral("丙类");
-        break;
-    case NoWholeBankLine:
-        labels.removeFirst();
-        break;
-    case MarkedRow:
-        rows[1].mark = 2;
-        break;
-    case PickedRow:
-        rows[2].picked = QStringLiteral("C");
-        break;
-    case ThreeChoices:
-        rows[4].question = QStringLiteral("Question 5 ______.\nA. one\nB. two\nC. three");
-        break;
-    case AnswerE:
-        rows[6].answer = QStringLiteral("E");
-        break;
-    case Duplicate:
-        rows[7].question = QStringLiteral("question  1 ______.\nA. One\nB. two\nC. three\nD. four");
-        break;
-    case Unbalanced:
-        for (QuestionRecord &row : rows)
-            row.answer = QStringLiteral("B");
-        break;
-    case StrayExplanation:
-        explanations.insert(9, QStringLiteral("题库里没有第 9 题"));
-        break;
-    case EmptyExplanation:
-        explanations[3] = QStringLiteral(" ");
-        break;
-    case MissingExplanation:
-        explanations.remove(5);
-        break;
-    default:
-        break;
-    }
-    const QStringList problems = BankCheck::checkRows(kBank, rows, kCatalogue, labels)
-                               + BankCheck::checkExplanations(kBank, rows, explanations, true);
-    if (fault == NoFault) {
-        QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
-        return;
-    }
-    QVERIFY2(hasProblem(problems, place, words), qPrintable(place + QStringLiteral(" / ") + why(problems)));
-}
-
-void TestBankCheck::checkBankReadsTheFiles()
-{
-    TempBank bank(sampleRows(8), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
-    bool unreadable = true;
-    QStringList problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
-    QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
-    QVERIFY(!unreadable);
-
-    // Explanations: a row of jx without its question is named by its 题号;
-    // a bank without jx, as every older bank is, is sound.
-    const auto explanationOf = [&](qint64 number) {
-        return withTestConnection(bank.dbPath(), [&](QSqlDatabase &db) { return BankSchema::readExplanation(db, number); });
-    };
-    QVERIFY(bank.exec(QStringLiteral("INSERT INTO jx VALUES (1, '冠词的用法'), (9, '没有这道题')")));
-    QCOMPARE(BankCheck::checkBank(bank.dbPath(), bank.cataloguePath()),
-             QStringList{bank.dbPath() + QStringLiteral(":题号 9: 解析没有对应的试题（试题表 zk 中没有这个题号）")});
-    QCOMPARE(explanationOf(1).value_or(QString()), QStringLiteral("冠词的用法"));
-    QVERIFY(!explanationOf(2).has_value());
-    QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx")));
-    problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath());
-    QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
-    QVERIFY(!explanationOf(1).has_value());
-    QCOMPARE(BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), nullptr, true).size(), 8);
-
-    QVERIFY(bank.exec(QStringLiteral("UPDATE zk SET \"批阅\" = 1, \"作答\" = 'A' WHERE \"题号\" = 2")));
-    problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
-    QCOMPARE(problems.size(), 2);
-    QVERIFY2(hasProblem(problems, bank.dbPath() + QStringLiteral(":题号 2"), QStringLiteral("批阅")), qPrintable(why(problems)));
-    QVERIFY(!unreadable);
-
-    QVERIFY(QFile::remove(bank.cataloguePath()));
-    problems = BankCheck::checkBank(bank.dbPath(), bank.cataloguePath(), &unreadable);
-    QVERIFY(unreadable);
-    QVERIFY2(hasProblem(problems, bank.cataloguePath(), QStringLiteral("找不到")), qPrintable(why(problems)));
-}
-
-void TestBankCheck::aBankMayHoldMoreThan32767Questions()
-{
-    // Counts are 32-bit: numbering past the old 16-bit limit is no problem,
-    // a gap still is.
-    QList<QuestionRecord> rows(40000);
-    for (int i = 0; i < rows.size(); ++i)
-        rows[i].number = i + 1;
-    QVERIFY(BankCheck::checkNumbers(kBank, rows).isEmpty());
-    rows[32767].number = 40001;
-    const QStringList problems = BankCheck::checkNumbers(kBank, rows);
-    QVERIFY(!problems.isEmpty());
-    QVERIFY2(problems.first().startsWith(QStringLiteral("english.db")), qPrintable(why(problems)));
-}
-
-void TestBankCheck::balanceBoundsAreWholeQuestions_data()
-{
-    QTest::addColumn<int>("n");
-    QTest::addColumn<int>("fewest");
-    QTest::addColumn<int>("most");
-    QTest::newRow("60: exactly 20 % and 30 %") << 60 << 12 << 18;
-    QTest::newRow("76") << 76 << 15 << 23;
-    QTest::newRow("5: widened to whole questions") << 5 << 1 << 2;
-    QTest::newRow("1") << 1 << 0 << 1;
-}
-
-void TestBankCheck::balanceBoundsAreWholeQuestions()
-{
-    QFETCH(int, n);
-    QFETCH(int, fewest);
-    QFETCH(int, most);
-    QCOMPARE(BankCheck::fewestOfALetter(n), fewest);
-    QCOMPARE(BankCheck::mostOfALetter(n), most);
-}
-
-void TestBankCheck::duplicatesFoldBlanksCaseAndChoiceOrder()
-{
-    const QStringList choices{QStringLiteral("an apple"), QStringLiteral("a pear")};
-    const QString key = BankCheck::duplicateKey(QStringLiteral("I want ______ ."), choices);
-    QCOMPARE(BankCheck::duplicateKey(QStringLiteral("  i  WANT\t______ . "),
-                                     {QStringLiteral("A Pear"), QStringLiteral("an  apple")}),
-             key);
-    QVERIFY(BankCheck::duplicateKey(QStringLiteral("I want ______."), choices) != key);
-    QVERIFY(BankCheck::duplicateKey(QStringLiteral("I want ______ ."), {QStringLiteral("an apple"), QStringLiteral("a peach")})
-            != key);
-    // A bank row is keyed through its stem and choice lines.
-    QCOMPARE(BankCheck::duplicateKey(QStringLiteral("S\nA. 1\nB. 2\nC. 3\nD. 4")),
-             BankCheck::duplicateKey(QStringLiteral("s"), {QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("2"),
-                                                          QStringLiteral("1")}));
-}
-
-void TestBankCheck::theShippedSourcesPassTheChecker()
-{
-    const QDir dir(QStringLiteral(QV_QUESTIONS_DIR));
-    const QStringList names = dir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
-    QVERIFY2(!names.isEmpty(), QV_QUESTIONS_DIR);
-    QStringList paths;
-    for (const QString &name : names)
-        paths << dir.filePath(name);
-    QList<AikenSource::Question> questions;
-    const QStringList problems = BankCheck::checkSources(paths, &questions);
-    QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
-
-    // The bank promises at least 1200 questions in at least 16 categories of 60 or more.
-    QMap<QString, int> perCategory;
-    for (const AikenSource::Question &q : std::as_const(questions))
-        ++perCategory[q.category];
-    int large = 0;
-    for (const int count : std::as_const(perCategory))
-        large += count >= 60 ? 1 : 0;
-    QVERIFY2(questions.size() >= 1200, qPrintable(QString::number(questions.size())));
-    QVERIFY2(large >= 16, qPrintable(QString::number(large)));
-}
 
 QTEST_GUILESS_MAIN(TestBankCheck)
 #include "tst_bankcheck.moc"

@@ -1,5 +1,6 @@
 // The practice window on a bank that is broken, read-only on disk, or locked
 // by another program: what the user is told, and that nothing stored is lost.
+#include "banksources.h"
 #include "faultsupport.h"
 #include "practicewindow.h"
 #include "messagebox.h"
@@ -9,16 +10,12 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
 
@@ -27,34 +24,6 @@ namespace {
 const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLiteral("甲类")};
 const QString kLockedReason = QStringLiteral("题库正被其他程序使用");
 const QString kReadOnlyReason = QStringLiteral("题库文件是只读的");
-
-PracticeWindow *openPracticeWindow()
-{
-    setUpGuiTesting();
-    resetProgramEnded();
-    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
-}
-
-void click(PracticeWindow *form, const QString &name)
-{
-    QPushButton *b = form->button(name);
-    QVERIFY2(b, qPrintable(name));
-    b->click();
-}
-
-QByteArray bytesOf(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList shownTexts()
-{
-    QStringList texts;
-    for (const MessageBox::Shown &box : MessageBox::shown())
-        texts << box.text;
-    return texts;
-}
 
 // Rows 1..n with the last `marked` of them marked wrong with the pick "C".
 QList<QuestionRecord> rowsWithMarks(int n, int marked)
@@ -75,15 +44,6 @@ void runOnce()
     QVERIFY(cursor.refresh());
 }
 
-// Chinese text as an input method hands it over.
-void typeIn(QWidget *box, const QString &text)
-{
-    box->setFocus();
-    QInputMethodEvent event;
-    event.setCommitString(text);
-    QCoreApplication::sendEvent(box, &event);
-}
-
 // The program ends when the farewell window's timer fires; the tests do not
 // wait its two seconds.
 bool programEndsAfterTheFarewell()
@@ -102,7 +62,7 @@ qint64 exitWithYes(PracticeWindow *form)
     QElapsedTimer clock;
     clock.start();
     MessageBox::queueAnswer(MessageBox::Yes);
-    click(form, QStringLiteral("Command8"));
+    clickButton(form, QStringLiteral("Command8"));
     return clock.elapsed();
 }
 
@@ -115,265 +75,247 @@ private slots:
     void init() { MessageBox::setTestMode(true); }
     void cleanup() { closeAllWindows(); }
 
-    void aBrokenBankIsToldOnceAndTheProgramStillWorks_data();
-    void aBrokenBankIsToldOnceAndTheProgramStillWorks();
-    void aReadOnlyBankIsReadAndTheFailedStoreToldOnce_data();
-    void aReadOnlyBankIsReadAndTheFailedStoreToldOnce();
-    void aLockedBankWaitsThenTellsOnceAndKeepsTheChange();
-    void theExitUnderALockResetsNothingTellsOnceAndEnds();
-    void aLockEndingDuringTheExitWaitStillResetsEverything();
-};
-
-void TestBankFaults::aBrokenBankIsToldOnceAndTheProgramStillWorks_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<bool>("exists");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << QByteArray() << QString() << false << QStringLiteral("找不到");
-    QTest::newRow("empty file") << QByteArray() << QString() << true << QStringLiteral("没有试题表");
-    QTest::newRow("not SQLite") << QByteArray(4096, 'x') << QString() << true << QStringLiteral("不是题库");
-    QTest::newRow("no table zk") << QByteArray() << QStringLiteral("CREATE TABLE other (x)") << true
-                                 << QStringLiteral("没有试题表");
-    QTest::newRow("wrong columns")
-        << QByteArray() << QStringLiteral("CREATE TABLE zk (题号 INTEGER, 试题 TEXT, 答案 TEXT, 备注 TEXT)") << true
-        << QStringLiteral("列不对");
-}
-
-void TestBankFaults::aBrokenBankIsToldOnceAndTheProgramStillWorks()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, sql);
-    QFETCH(bool, exists);
-    QFETCH(QString, reason);
-    TempBank bank(sampleRows(3), kCatalogue);
-    QVERIFY(QFile::remove(bank.dbPath()));
-    if (exists) {
-        QFile f(bank.dbPath());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
-    if (!sql.isEmpty()) {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
-            db.setDatabaseName(bank.dbPath());
-            QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(sql));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("maker"));
-    }
-    const QByteArray before = bytesOf(bank.dbPath());
-
-    // Start: one message naming the file and the reason, an empty set.
-    PracticeWindow *form = openPracticeWindow();
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY2(MessageBox::last().text.contains(QStringLiteral("english.db")), qPrintable(MessageBox::last().text));
-    QVERIFY2(MessageBox::last().text.contains(reason), qPrintable(MessageBox::last().text));
-    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共0题"));
-    QCOMPARE(form->categoryList()->count(), kCatalogue.size()); // the catalogue is read all the same
-
-    // Moving, answering, the marking window and the composition window go on
-    // without a crash; the marking window says why it cannot count.
-    MessageBox::clearShown();
-    click(form, QStringLiteral("Command4"));
-    QCOMPARE(MessageBox::last().title, QStringLiteral("出错啦！"));
-    form->optionButton(1)->click();
-    click(form, QStringLiteral("Command6"));
-    QWidget *form2 = WindowRegistry::instance().find(QStringLiteral("Form2"));
-    QVERIFY(form2);
-    MessageBox::clearShown();
-    form2->findChild<QPushButton *>(QStringLiteral("Command6"))->click();
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY2(MessageBox::last().text.contains(reason), qPrintable(MessageBox::last().text));
-    form2->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
-    click(form, QStringLiteral("Command7"));
-    QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form3")));
-    WindowRegistry::instance().find(QStringLiteral("Form3"))->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
-
-    // The exit asks, resets nothing, says nothing more, and the program ends.
-    MessageBox::clearShown();
-    exitWithYes(form);
-    QCOMPARE(shownTexts(), QStringList{QStringLiteral("真的要退出<<Quorvane>>吗?")});
-    QVERIFY(programEndsAfterTheFarewell());
-
-    // Nothing was created in the bank's place and nothing altered.
-    QCOMPARE(QFile::exists(bank.dbPath()), exists);
-    QCOMPARE(bytesOf(bank.dbPath()), before);
-}
-
-void TestBankFaults::aReadOnlyBankIsReadAndTheFailedStoreToldOnce_data()
-{
-    QTest::addColumn<bool>("folderReadOnly");
-    // The file alone (its folder takes the log's files), and the file on a
-    // read-only medium after an earlier run left it in write-ahead-log mode.
-    QTest::newRow("read-only file") << false;
-    QTest::newRow("read-only folder, log mode") << true;
-}
-
-void TestBankFaults::aReadOnlyBankIsReadAndTheFailedStoreToldOnce()
-{
-    QFETCH(bool, folderReadOnly);
-    TempBank bank(rowsWithMarks(6, 2), kCatalogue);
-    runOnce();
-    const QByteArray before = bytesOf(bank.dbPath());
-    QVERIFY(QFile::setPermissions(bank.dbPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    const QFile::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                    | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup;
-    QVERIFY(QFile::setPermissions(bank.dir(), folderReadOnly ? open & ~QFile::WriteOwner
-                                                            : open | QFile::WriteGroup | QFile::WriteOther));
+    void aBrokenBankIsToldOnceAndTheProgramStillWorks_data()
     {
-        OrdinaryFileAccess ordinary;
-        QVERIFY2(ordinary.active(), "the file-system user cannot be switched: permissions would not apply");
-        QVERIFY(!canWrite(bank.dbPath())); // the fault is real
-        QCOMPARE(canWrite(bank.dir()), !folderReadOnly);
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << QByteArray() << QString() << false << QStringLiteral("找不到");
+        QTest::newRow("empty file") << QByteArray() << QString() << true << QStringLiteral("没有试题表");
+        QTest::newRow("not SQLite") << QByteArray(4096, 'x') << QString() << true << QStringLiteral("不是题库");
+        QTest::newRow("no table zk") << QByteArray() << QStringLiteral("CREATE TABLE other (x)") << true
+                                     << QStringLiteral("没有试题表");
+        QTest::newRow("wrong columns")
+            << QByteArray() << QStringLiteral("CREATE TABLE zk (题号 INTEGER, 试题 TEXT, 答案 TEXT, 备注 TEXT)") << true
+            << QStringLiteral("列不对");
+    }
 
-        // The questions are read as always; nothing is said yet.
-        PracticeWindow *form = openPracticeWindow();
-        QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(shownTexts().join(QLatin1Char('\n'))));
-        QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共6题"));
-        QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
-        QVERIFY(form->cursor()->isReadOnly());
+    void aBrokenBankIsToldOnceAndTheProgramStillWorks()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, sql);
+        QFETCH(bool, exists);
+        QFETCH(QString, reason);
+        TempBank bank(sampleRows(3), kCatalogue);
+        QVERIFY(QFile::remove(bank.dbPath()));
+        if (exists)
+            QVERIFY(writeBytes(bank.dbPath(), content));
+        if (!sql.isEmpty())
+            QVERIFY(execSql(bank.dbPath(), sql));
+        const QByteArray before = readBytes(bank.dbPath());
 
-        // The first answer that cannot be stored is told, once, with the reason.
+        // Start: one message naming the file and the reason, an empty set.
+        PracticeWindow *form = showPracticeWindow();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY2(MessageBox::last().text.contains(QStringLiteral("english.db")), qPrintable(MessageBox::last().text));
+        QVERIFY2(MessageBox::last().text.contains(reason), qPrintable(MessageBox::last().text));
+        QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共0题"));
+        QCOMPARE(form->categoryList()->count(), kCatalogue.size()); // the catalogue is read all the same
+
+        // Moving, answering, the marking window and the composition window go on
+        // without a crash; the marking window says why it cannot count.
+        MessageBox::clearShown();
+        clickButton(form, QStringLiteral("Command4"));
+        QCOMPARE(MessageBox::last().title, QStringLiteral("出错啦！"));
         form->optionButton(1)->click();
-        click(form, QStringLiteral("Command4"));
+        clickButton(form, QStringLiteral("Command6"));
+        QWidget *form2 = WindowRegistry::instance().find(QStringLiteral("Form2"));
+        QVERIFY(form2);
+        MessageBox::clearShown();
+        clickButton(form2, QStringLiteral("Command6"));
         QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY2(MessageBox::last().text.contains(kReadOnlyReason), qPrintable(MessageBox::last().text));
-        form->optionButton(2)->click();
-        click(form, QStringLiteral("Command4"));
-        click(form, QStringLiteral("Command3"));
-        QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共6题"));
-        QVERIFY(form->optionButton(2)->isChecked()); // the window keeps the pick
-        QCOMPARE(form->cursor()->unstoredRowCount(), 2);
+        QVERIFY2(MessageBox::last().text.contains(reason), qPrintable(MessageBox::last().text));
+        clickButton(form2, QStringLiteral("Command1"));
+        clickButton(form, QStringLiteral("Command7"));
+        QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form3")));
+        clickButton(WindowRegistry::instance().find(QStringLiteral("Form3")), QStringLiteral("Command1"));
 
-        // The exit cannot reset the two marks of an earlier run: told once,
-        // and the program ends all the same.
+        // The exit asks, resets nothing, says nothing more, and the program ends.
         MessageBox::clearShown();
         exitWithYes(form);
-        const QStringList texts = shownTexts();
-        QCOMPARE(texts.size(), 2);
-        QVERIFY2(texts.at(1).contains(kReadOnlyReason) && texts.at(1).contains(QStringLiteral("作答标记没有清除")),
-                 qPrintable(texts.at(1)));
+        QCOMPARE(shownTexts(), QStringList{QStringLiteral("真的要退出<<Quorvane>>吗?")});
         QVERIFY(programEndsAfterTheFarewell());
+
+        // Nothing was created in the bank's place and nothing altered.
+        QCOMPARE(QFile::exists(bank.dbPath()), exists);
+        QCOMPARE(readBytes(bank.dbPath()), before);
     }
-    QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QCOMPARE(bytesOf(bank.dbPath()), before);
-    QCOMPARE(bank.countMarked(2), 2);
-    QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
-}
 
-void TestBankFaults::aLockedBankWaitsThenTellsOnceAndKeepsTheChange()
-{
-    TempBank bank(sampleRows(6), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    DriverProcess other(bank.dir());
-    QVERIFY(other.start());
-    QCOMPARE(other.ask(QStringLiteral("hold")), QStringLiteral("ok"));
+    void aReadOnlyBankIsReadAndTheFailedStoreToldOnce_data()
+    {
+        QTest::addColumn<bool>("folderReadOnly");
+        // The file alone (its folder takes the log's files), and the file on a
+        // read-only medium after an earlier run left it in write-ahead-log mode.
+        QTest::newRow("read-only file") << false;
+        QTest::newRow("read-only folder, log mode") << true;
+    }
 
-    // A pick and a correction on question 1, then 下一题: the store waits for
-    // the other program a bounded time, then says so once.
-    form->optionButton(1)->click();
-    form->menuAction(QStringLiteral("XGST"))->trigger();
-    form->questionBox()->selectAll();
-    typeIn(form->questionBox(), QStringLiteral("改过的第一题"));
-    QElapsedTimer clock;
-    clock.start();
-    click(form, QStringLiteral("Command4"));
-    const qint64 waited = clock.elapsed();
-    qInfo("the first store under the lock waited %lld ms", waited);
-    QVERIFY2(waited >= BankFile::kBusyTimeoutMs * 8 / 10 && waited < BankFile::kBusyTimeoutMs + 5000,
-             qPrintable(QString::number(waited)));
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY2(MessageBox::last().text.contains(kLockedReason), qPrintable(MessageBox::last().text));
-    QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共6题")); // the move itself went on
-    QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 0);
+    void aReadOnlyBankIsReadAndTheFailedStoreToldOnce()
+    {
+        QFETCH(bool, folderReadOnly);
+        TempBank bank(rowsWithMarks(6, 2), kCatalogue);
+        runOnce();
+        const QByteArray before = readBytes(bank.dbPath());
+        QVERIFY(QFile::setPermissions(bank.dbPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QFile::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                        | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup;
+        QVERIFY(QFile::setPermissions(bank.dir(), folderReadOnly ? open & ~QFile::WriteOwner
+                                                                : open | QFile::WriteGroup | QFile::WriteOther));
+        {
+            OrdinaryFileAccess ordinary;
+            QVERIFY2(ordinary.active(), "the file-system user cannot be switched: permissions would not apply");
+            QVERIFY(!canWrite(bank.dbPath())); // the fault is real
+            QCOMPARE(canWrite(bank.dir()), !folderReadOnly);
 
-    // Still locked: the next move neither waits again nor repeats the message.
-    form->optionButton(2)->click();
-    clock.restart();
-    click(form, QStringLiteral("Command4"));
-    const qint64 retried = clock.elapsed();
-    qInfo("the retry under the lock took %lld ms", retried);
-    QVERIFY2(retried < 1000, qPrintable(QString::number(retried)));
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(form->cursor()->unstoredRowCount(), 2);
+            // The questions are read as always; nothing is said yet.
+            PracticeWindow *form = showPracticeWindow();
+            QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(shownTexts().join(QLatin1Char('\n'))));
+            QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共6题"));
+            QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
+            QVERIFY(form->cursor()->isReadOnly());
 
-    // The lock goes: the next move stores both rows, the correction included.
-    QCOMPARE(other.ask(QStringLiteral("release")), QStringLiteral("ok"));
-    click(form, QStringLiteral("Command3"));
-    QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 2);
-    QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("B"));
-    QCOMPARE(bank.stored(1, QStringLiteral("试题")).toString(), QStringLiteral("改过的第一题"));
-    QCOMPARE(bank.stored(2, QStringLiteral("作答")).toString(), QStringLiteral("C"));
-    QCOMPARE(MessageBox::shown().size(), 1);
+            // The first answer that cannot be stored is told, once, with the reason.
+            form->optionButton(1)->click();
+            clickButton(form, QStringLiteral("Command4"));
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QVERIFY2(MessageBox::last().text.contains(kReadOnlyReason), qPrintable(MessageBox::last().text));
+            form->optionButton(2)->click();
+            clickButton(form, QStringLiteral("Command4"));
+            clickButton(form, QStringLiteral("Command3"));
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共6题"));
+            QVERIFY(form->optionButton(2)->isChecked()); // the window keeps the pick
+            QCOMPARE(form->cursor()->unstoredRowCount(), 2);
 
-    // A later lock is a new trouble and is told again, once.
-    QCOMPARE(other.ask(QStringLiteral("hold")), QStringLiteral("ok"));
-    form->optionButton(3)->click();
-    click(form, QStringLiteral("Command4"));
-    QCOMPARE(MessageBox::shown().size(), 2);
-    QCOMPARE(other.ask(QStringLiteral("release")), QStringLiteral("ok"));
-    click(form, QStringLiteral("Command3"));
-    QCOMPARE(bank.stored(2, QStringLiteral("作答")).toString(), QStringLiteral("D"));
-    QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
-}
+            // The exit cannot reset the two marks of an earlier run: told once,
+            // and the program ends all the same.
+            MessageBox::clearShown();
+            exitWithYes(form);
+            const QStringList texts = shownTexts();
+            QCOMPARE(texts.size(), 2);
+            QVERIFY2(texts.at(1).contains(kReadOnlyReason) && texts.at(1).contains(QStringLiteral("作答标记没有清除")),
+                     qPrintable(texts.at(1)));
+            QVERIFY(programEndsAfterTheFarewell());
+        }
+        QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(readBytes(bank.dbPath()), before);
+        QCOMPARE(bank.countMarked(2), 2);
+        QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
+    }
 
-void TestBankFaults::theExitUnderALockResetsNothingTellsOnceAndEnds()
-{
-    TempBank bank(rowsWithMarks(50, 30), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    DriverProcess other(bank.dir());
-    QVERIFY(other.start());
-    QCOMPARE(other.ask(QStringLiteral("hold")), QStringLiteral("ok"));
+    void aLockedBankWaitsThenTellsOnceAndKeepsTheChange()
+    {
+        TempBank bank(sampleRows(6), kCatalogue);
+        PracticeWindow *form = showPracticeWindow();
+        DriverProcess other(bank.dir());
+        QVERIFY(other.start());
+        QCOMPARE(other.ask(QStringLiteral("hold")), QStringLiteral("ok"));
 
-    // A correction that cannot be stored before the exit question ...
-    form->menuAction(QStringLiteral("XGST"))->trigger();
-    form->questionBox()->selectAll();
-    typeIn(form->questionBox(), QStringLiteral("改过"));
-    const qint64 took = exitWithYes(form);
-    qInfo("the exit under the lock took %lld ms", took);
-    // ... two bounded waits at most (the store before the question, the reset).
-    QVERIFY2(took < 2 * BankFile::kBusyTimeoutMs + 5000, qPrintable(QString::number(took)));
-    const QStringList texts = shownTexts();
-    QCOMPARE(texts.size(), 3);
-    QVERIFY2(texts.at(0).contains(kLockedReason), qPrintable(texts.at(0)));
-    QCOMPARE(texts.at(1), QStringLiteral("真的要退出<<Quorvane>>吗?"));
-    QVERIFY2(texts.at(2).contains(kLockedReason) && texts.at(2).contains(QStringLiteral("作答标记没有清除"))
-                 && texts.at(2).contains(QStringLiteral("有1道试题的修改没有存入题库")),
-             qPrintable(texts.at(2)));
+        // A pick and a correction on question 1, then 下一题: the store waits for
+        // the other program a bounded time, then says so once.
+        form->optionButton(1)->click();
+        form->menuAction(QStringLiteral("XGST"))->trigger();
+        form->questionBox()->selectAll();
+        typeIn(form->questionBox(), QStringLiteral("改过的第一题"));
+        QElapsedTimer clock;
+        clock.start();
+        clickButton(form, QStringLiteral("Command4"));
+        const qint64 waited = clock.elapsed();
+        qInfo("the first store under the lock waited %lld ms", waited);
+        QVERIFY2(waited >= BankFile::kBusyTimeoutMs * 8 / 10 && waited < BankFile::kBusyTimeoutMs + 5000,
+                 qPrintable(QString::number(waited)));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY2(MessageBox::last().text.contains(kLockedReason), qPrintable(MessageBox::last().text));
+        QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共6题")); // the move itself went on
+        QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 0);
 
-    // The window's unload does not wait or tell again; the program ends.
-    QVERIFY(!WindowRegistry::instance().isLoaded(QStringLiteral("Form1")));
-    QCOMPARE(MessageBox::shown().size(), 3);
-    QVERIFY(programEndsAfterTheFarewell());
+        // Still locked: the next move neither waits again nor repeats the message.
+        form->optionButton(2)->click();
+        clock.restart();
+        clickButton(form, QStringLiteral("Command4"));
+        const qint64 retried = clock.elapsed();
+        qInfo("the retry under the lock took %lld ms", retried);
+        QVERIFY2(retried < 1000, qPrintable(QString::number(retried)));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(form->cursor()->unstoredRowCount(), 2);
 
-    // None of the thirty marks was reset: never half.
-    QCOMPARE(other.ask(QStringLiteral("release")), QStringLiteral("ok"));
-    QCOMPARE(bank.countMarked(2), 30);
-    QCOMPARE(bank.countMarked(0), 20);
-    QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
-}
+        // The lock goes: the next move stores both rows, the correction included.
+        QCOMPARE(other.ask(QStringLiteral("release")), QStringLiteral("ok"));
+        clickButton(form, QStringLiteral("Command3"));
+        QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 2);
+        QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("B"));
+        QCOMPARE(bank.stored(1, QStringLiteral("试题")).toString(), QStringLiteral("改过的第一题"));
+        QCOMPARE(bank.stored(2, QStringLiteral("作答")).toString(), QStringLiteral("C"));
+        QCOMPARE(MessageBox::shown().size(), 1);
 
-void TestBankFaults::aLockEndingDuringTheExitWaitStillResetsEverything()
-{
-    TempBank bank(rowsWithMarks(50, 30), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    DriverProcess other(bank.dir());
-    QVERIFY(other.start());
-    // The other program ends its write 1.5 seconds later, while the reset
-    // waits for it (nothing is pending before, so only the reset waits).
-    QCOMPARE(other.ask(QStringLiteral("hold 1500")), QStringLiteral("ok"));
-    const qint64 took = exitWithYes(form);
-    qInfo("the exit waited %lld ms for the lock to end", took);
-    QVERIFY2(took >= 500 && took < BankFile::kBusyTimeoutMs, qPrintable(QString::number(took)));
-    QCOMPARE(MessageBox::shown().size(), 1); // the exit question only
-    QVERIFY(programEndsAfterTheFarewell());
-    QCOMPARE(bank.countMarked(0), 50);
-    QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("E"));
-    QCOMPARE(bank.stored(50, QStringLiteral("作答")).toString(), QStringLiteral("E"));
-    QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
-}
+        // A later lock is a new trouble and is told again, once.
+        QCOMPARE(other.ask(QStringLiteral("hold")), QStringLiteral("ok"));
+        form->optionButton(3)->click();
+        clickButton(form, QStringLiteral("Command4"));
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(other.ask(QStringLiteral("release")), QStringLiteral("ok"));
+        clickButton(form, QStringLiteral("Command3"));
+        QCOMPARE(bank.stored(2, QStringLiteral("作答")).toString(), QStringLiteral("D"));
+        QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
+    }
+
+    void theExitUnderALockResetsNothingTellsOnceAndEnds()
+    {
+        TempBank bank(rowsWithMarks(50, 30), kCatalogue);
+        PracticeWindow *form = showPracticeWindow();
+        DriverProcess other(bank.dir());
+        QVERIFY(other.start());
+        QCOMPARE(other.ask(QStringLiteral("hold")), QStringLiteral("ok"));
+
+        // A correction that cannot be stored before the exit question ...
+        form->menuAction(QStringLiteral("XGST"))->trigger();
+        form->questionBox()->selectAll();
+        typeIn(form->questionBox(), QStringLiteral("改过"));
+        const qint64 took = exitWithYes(form);
+        qInfo("the exit under the lock took %lld ms", took);
+        // ... two bounded waits at most (the store before the question, the reset).
+        QVERIFY2(took < 2 * BankFile::kBusyTimeoutMs + 5000, qPrintable(QString::number(took)));
+        const QStringList texts = shownTexts();
+        QCOMPARE(texts.size(), 3);
+        QVERIFY2(texts.at(0).contains(kLockedReason), qPrintable(texts.at(0)));
+        QCOMPARE(texts.at(1), QStringLiteral("真的要退出<<Quorvane>>吗?"));
+        QVERIFY2(texts.at(2).contains(kLockedReason) && texts.at(2).contains(QStringLiteral("作答标记没有清除"))
+                     && texts.at(2).contains(QStringLiteral("有1道试题的修改没有存入题库")),
+                 qPrintable(texts.at(2)));
+
+        // The window's unload does not wait or tell again; the program ends.
+        QVERIFY(!WindowRegistry::instance().isLoaded(QStringLiteral("Form1")));
+        QCOMPARE(MessageBox::shown().size(), 3);
+        QVERIFY(programEndsAfterTheFarewell());
+
+        // None of the thirty marks was reset: never half.
+        QCOMPARE(other.ask(QStringLiteral("release")), QStringLiteral("ok"));
+        QCOMPARE(bank.countMarked(2), 30);
+        QCOMPARE(bank.countMarked(0), 20);
+        QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
+    }
+
+    void aLockEndingDuringTheExitWaitStillResetsEverything()
+    {
+        TempBank bank(rowsWithMarks(50, 30), kCatalogue);
+        PracticeWindow *form = showPracticeWindow();
+        DriverProcess other(bank.dir());
+        QVERIFY(other.start());
+        // The other program ends its write 1.5 seconds later, while the reset
+        // waits for it (nothing is pending before, so only the reset waits).
+        QCOMPARE(other.ask(QStringLiteral("hold 1500")), QStringLiteral("ok"));
+        const qint64 took = exitWithYes(form);
+        qInfo("the exit waited %lld ms for the lock to end", took);
+        QVERIFY2(took >= 500 && took < BankFile::kBusyTimeoutMs, qPrintable(QString::number(took)));
+        QCOMPARE(MessageBox::shown().size(), 1); // the exit question only
+        QVERIFY(programEndsAfterTheFarewell());
+        QCOMPARE(bank.countMarked(0), 50);
+        QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("E"));
+        QCOMPARE(bank.stored(50, QStringLiteral("作答")).toString(), QStringLiteral("E"));
+        QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
+    }
+};
 
 QTEST_MAIN(TestBankFaults)
 #include "tst_bankfaults.moc"

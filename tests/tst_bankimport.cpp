@@ -7,6 +7,7 @@
 #include "importers.h"
 #include "testsupport.h"
 
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,6 +16,17 @@ namespace {
 QString why(const QStringList &lines)
 {
     return lines.join(QLatin1Char('\n'));
+}
+
+// A parsed question on one line: its line, category, stem, choices, answer
+// and explanation.
+QStringList describe(const QList<AikenSource::Question> &questions)
+{
+    QStringList lines;
+    for (const AikenSource::Question &q : questions)
+        lines << QStringList{QString::number(q.line), q.category, q.stem, q.choices.join(QLatin1Char('/')), q.answer,
+                             q.explanation}.join(QLatin1Char('|'));
+    return lines;
 }
 
 QList<QuestionRecord> rowsOf(const QString &dbPath)
@@ -26,19 +38,17 @@ QList<QuestionRecord> rowsOf(const QString &dbPath)
     return rows;
 }
 
-void compareRows(const QList<QuestionRecord> &actual, const QList<QuestionRecord> &expected)
+// Every field of each row on a line of its own, to compare rows whole.
+QStringList fieldsOf(const QList<QuestionRecord> &rows)
 {
-    QCOMPARE(actual.size(), expected.size());
-    for (int i = 0; i < actual.size(); ++i) {
-        QCOMPARE(actual.at(i).number, expected.at(i).number);
-        QCOMPARE(actual.at(i).question, expected.at(i).question);
-        QCOMPARE(actual.at(i).answer, expected.at(i).answer);
-        QCOMPARE(actual.at(i).category, expected.at(i).category);
-        QCOMPARE(actual.at(i).mark, expected.at(i).mark);
-        QCOMPARE(actual.at(i).picked, expected.at(i).picked);
-        QCOMPARE(actual.at(i).explanation, expected.at(i).explanation);
-    }
+    QStringList lines;
+    for (const QuestionRecord &r : rows)
+        lines << QStringList{QString::number(r.number), r.question, r.answer, r.category, QString::number(r.mark),
+                             r.picked, r.explanation}.join(QLatin1Char('|'));
+    return lines;
 }
+
+const QStringList kChoices{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
 
 QuestionRecord row(qint64 number, const QString &question, const QString &answer, const QString &category,
                    const QString &explanation = QString())
@@ -82,359 +92,288 @@ BankTasks::Outcome importInto(const Files &files, const QStringList &inputs, con
     return BankTasks::importInputs({files.db(), files.catalogue(), inputs, format, QString()});
 }
 
+BankTasks::Outcome importInto(const TempBank &bank, const QStringList &inputs, const QString &category = QString())
+{
+    return BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), inputs, QString(), category});
+}
+
 } // namespace
 
 class TestBankImport : public QObject
 {
     Q_OBJECT
 private slots:
-    void encodingIsDetected_data();
-    void encodingIsDetected();
-    void giftMultipleChoiceSubset();
-    void giftOtherKindsAreRejectedByLine_data();
-    void giftOtherKindsAreRejectedByLine();
-    void tsvFromASpreadsheet();
-    void exportThenImportGivesIdenticalRows_data();
-    void exportThenImportGivesIdenticalRows();
-    void aRowThatWouldNotReadBackIsNotExported();
-    void gb18030AndBomTsvImportTheSameText();
-    void reimportingAddsNothing();
-    void malformedInputImportsNothing();
-    void importNeedsNumbersWithoutGaps();
-};
-
-void TestBankImport::encodingIsDetected_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("encoding");
-    const QString text = QStringLiteral("冠词\t“引号” ______ 𠀀\n第二行");
-    const QByteArray utf16le = QByteArray("\xFF\xFE")
-                               + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-    QByteArray utf16be = QByteArray("\xFE\xFF");
-    for (const QChar c : text) {
-        utf16be += char(c.unicode() >> 8);
-        utf16be += char(c.unicode() & 0xFF);
+    void encodingIsDetected_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("encoding");
+        const QString text = QStringLiteral("冠词\t“引号” ______ 𠀀\n第二行");
+        const QByteArray utf16le = QStringEncoder(QStringEncoder::Utf16LE)(text);
+        const QByteArray utf16be = QStringEncoder(QStringEncoder::Utf16BE)(text);
+        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << QStringLiteral("UTF-8（带 BOM）");
+        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE") + utf16le << QStringLiteral("UTF-16 LE");
+        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF") + utf16be << QStringLiteral("UTF-16 BE");
+        QTest::newRow("UTF-8") << text.toUtf8() << QStringLiteral("UTF-8");
+        QTest::newRow("UTF-8, lone CR") << QString(text).replace(QLatin1Char('\n'), QLatin1Char('\r')).toUtf8()
+                                        << QStringLiteral("UTF-8");
+        QTest::newRow("GB18030, CR LF") << CodePage::encode(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n")))
+                                        << QStringLiteral("GB18030");
     }
-    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << QStringLiteral("UTF-8（带 BOM）");
-    QTest::newRow("UTF-16 LE") << utf16le << QStringLiteral("UTF-16 LE");
-    QTest::newRow("UTF-16 BE") << utf16be << QStringLiteral("UTF-16 BE");
-    QTest::newRow("UTF-8") << text.toUtf8() << QStringLiteral("UTF-8");
-    QTest::newRow("UTF-8, lone CR") << QString(text).replace(QLatin1Char('\n'), QLatin1Char('\r')).toUtf8()
-                                    << QStringLiteral("UTF-8");
-    QTest::newRow("GB18030, CR LF") << CodePage::encode(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n")))
-                                    << QStringLiteral("GB18030");
-}
 
-void TestBankImport::encodingIsDetected()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, encoding);
-    const Importers::Decoded decoded = Importers::decodeInput(bytes);
-    QCOMPARE(decoded.encoding, encoding);
-    QCOMPARE(decoded.text, QStringLiteral("冠词\t“引号” ______ 𠀀\n第二行"));
-}
+    void encodingIsDetected()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, encoding);
+        const Importers::Decoded decoded = Importers::decodeInput(bytes);
+        QCOMPARE(decoded.encoding, encoding);
+        QCOMPARE(decoded.text, QStringLiteral("冠词\t“引号” ______ 𠀀\n第二行"));
+    }
 
-void TestBankImport::giftMultipleChoiceSubset()
-{
-    const QString text = QStringLiteral(
-        "// questions for the first unit\n"       // 1
-        "$CATEGORY: 介词\n"                        // 2
-        "\n"                                       // 3
-        "::Q1:: The meeting starts \\{at\\} 9\\:00 {\n" // 4
-        "  =at #right: a point of time\n"          // 5
-        "  ~on\n"                                  // 6
-        "  ~in\n"                                  // 7
-        "  ~by ####at 表示钟点 \\# \n"              // 8: general feedback
-        "}\n"                                      // 9
-        "\n"                                       // 10
-        "// a missing word\n"                      // 11
-        "Moodle costs {~lots of money =nothing ~a little ~a lot} to download.\n" // 12
-        "\n"                                       // 13
-        "$CATEGORY: $course$/top/连词\n"          // 14
-        "[markdown]Line one\\nline two \\~ \\= \\# \\\\ {~a =b ~c ~d}\n"); // 15
-    const AikenSource::Parse parsed = Importers::parseGift(text, QStringLiteral("in.gift"));
-    QVERIFY2(parsed.errors.isEmpty(), qPrintable(why(parsed.errors)));
-    QCOMPARE(parsed.questions.size(), 3);
+    void giftMultipleChoiceSubset()
+    {
+        const QString text = QStringLiteral(
+            "// questions for the first unit\n"       // 1
+            "$CATEGORY: 介词\n"                        // 2
+            "\n"                                       // 3
+            "::Q1:: The meeting starts \\{at\\} 9\\:00 {\n" // 4
+            "  =at #right: a point of time\n"          // 5
+            "  ~on\n"                                  // 6
+            "  ~in\n"                                  // 7
+            "  ~by ####at 表示钟点 \\# \n"              // 8: general feedback
+            "}\n"                                      // 9
+            "\n"                                       // 10
+            "// a missing word\n"                      // 11
+            "Moodle costs {~lots of money =nothing ~a little ~a lot} to download.\n" // 12
+            "\n"                                       // 13
+            "$CATEGORY: $course$/top/连词\n"          // 14
+            "[markdown]Line one\\nline two \\~ \\= \\# \\\\ {~a =b ~c ~d}\n"); // 15
+        const AikenSource::Parse parsed = Importers::parseGift(text, QStringLiteral("in.gift"));
+        QVERIFY2(parsed.errors.isEmpty(), qPrintable(why(parsed.errors)));
+        QCOMPARE(describe(parsed.questions),
+                 (QStringList{QStringLiteral("4|介词|The meeting starts {at} 9:00|at/on/in/by|A|at 表示钟点 #"),
+                              QStringLiteral("12|介词|Moodle costs ______ to download.|lots of money/nothing/a little/a lot|B|"),
+                              QStringLiteral("15|连词|Line one\nline two ~ = # \\|a/b/c/d|B|")}));
+    }
 
-    const AikenSource::Question &first = parsed.questions.at(0);
-    QCOMPARE(first.stem, QStringLiteral("The meeting starts {at} 9:00"));
-    QCOMPARE(first.choices, (QStringList{QStringLiteral("at"), QStringLiteral("on"), QStringLiteral("in"), QStringLiteral("by")}));
-    QCOMPARE(first.answer, QStringLiteral("A"));
-    QCOMPARE(first.category, QStringLiteral("介词"));
-    QCOMPARE(first.line, 4);
-    QCOMPARE(first.explanation, QStringLiteral("at 表示钟点 #"));
+    void giftOtherKindsAreRejectedByLine_data()
+    {
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("three answers") << QStringLiteral("Pick one. {=a ~b ~c}") << QStringLiteral("四个答案");
+        QTest::newRow("two right") << QStringLiteral("Pick one. {=a =b ~c ~d}") << QStringLiteral("正确 2 个");
+        QTest::newRow("true or false") << QStringLiteral("The sun is hot. {T}") << QStringLiteral("四选一");
+        QTest::newRow("weights") << QStringLiteral("Pick. {~%50%a =b ~c ~d}") << QStringLiteral("分值");
+        QTest::newRow("matching") << QStringLiteral("Match. {=a -> 1 =b -> 2 =c -> 3 =d -> 4}") << QStringLiteral("配对");
+        QTest::newRow("no answer block") << QStringLiteral("Just a description.") << QStringLiteral("答案块");
+        QTest::newRow("unclosed block") << QStringLiteral("Pick one. {=a ~b ~c ~d") << QStringLiteral("}");
+    }
 
-    const AikenSource::Question &second = parsed.questions.at(1);
-    QCOMPARE(second.stem, QStringLiteral("Moodle costs ______ to download."));
-    QCOMPARE(second.answer, QStringLiteral("B"));
-    QCOMPARE(second.line, 12);
-    QVERIFY(second.explanation.isEmpty());
+    void giftOtherKindsAreRejectedByLine()
+    {
+        QFETCH(QString, question);
+        QFETCH(QString, words);
+        const QString text = QStringLiteral("$CATEGORY: 甲\n\nGood one. {=a ~b ~c ~d}\n\n// next\n") + question + QLatin1Char('\n');
+        const AikenSource::Parse parsed = Importers::parseGift(text, QStringLiteral("in.gift"));
+        QCOMPARE(parsed.questions.size(), 1);
+        QCOMPARE(parsed.errors.size(), 1);
+        QVERIFY2(parsed.errors.first().startsWith(QStringLiteral("in.gift:6: ")), qPrintable(why(parsed.errors)));
+        QVERIFY2(parsed.errors.first().contains(words), qPrintable(why(parsed.errors)));
+    }
 
-    const AikenSource::Question &third = parsed.questions.at(2);
-    QCOMPARE(third.stem, QStringLiteral("Line one\nline two ~ = # \\"));
-    QCOMPARE(third.category, QStringLiteral("连词"));
-    QCOMPARE(third.answer, QStringLiteral("B"));
-}
+    void tsvFromASpreadsheet()
+    {
+        const QString text = QStringLiteral(
+            "类别\t试题\tA\tB\tC\tD\t答案\n"                                   // 1: header
+            "冠词\t\"He said, \"\"Open ______ door.\"\"\"\tthe\ta\tan\t/\ta\n" // 2: quotes, lower-case answer
+            "\n"                                                               // 3: blank
+            "代词\t\"First line\n  second\tline \"\t I \tme\tmy\tmine\tD\t\t\n" // 4-5: line end and tab inside quotes
+            "代词\tShe ______ here.\tis\tare\tam\tbe\tA\t\"主语 she\n用 is\"\n"       // 6-7: explanation
+            "代词\tToo few columns\tis\tare\tam\tA\n"                             // 8
+            "代词\tToo many\tis\tare\tam\tbe\tA\t解析\t多余\n");                   // 9
+        const AikenSource::Parse parsed = Importers::parseTsv(text, QStringLiteral("in.tsv"));
+        QCOMPARE(parsed.questions.size(), 3);
+        QCOMPARE(parsed.errors,
+                 (QStringList{QStringLiteral("in.tsv:8: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 6 列"),
+                              QStringLiteral("in.tsv:9: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 9 列")}));
 
-void TestBankImport::giftOtherKindsAreRejectedByLine_data()
-{
-    QTest::addColumn<QString>("question");
-    QTest::addColumn<QString>("words");
-    QTest::newRow("three answers") << QStringLiteral("Pick one. {=a ~b ~c}") << QStringLiteral("四个答案");
-    QTest::newRow("two right") << QStringLiteral("Pick one. {=a =b ~c ~d}") << QStringLiteral("正确 2 个");
-    QTest::newRow("true or false") << QStringLiteral("The sun is hot. {T}") << QStringLiteral("四选一");
-    QTest::newRow("weights") << QStringLiteral("Pick. {~%50%a =b ~c ~d}") << QStringLiteral("分值");
-    QTest::newRow("matching") << QStringLiteral("Match. {=a -> 1 =b -> 2 =c -> 3 =d -> 4}") << QStringLiteral("配对");
-    QTest::newRow("no answer block") << QStringLiteral("Just a description.") << QStringLiteral("答案块");
-    QTest::newRow("unclosed block") << QStringLiteral("Pick one. {=a ~b ~c ~d") << QStringLiteral("}");
-}
+        QCOMPARE(describe(parsed.questions),
+                 (QStringList{QStringLiteral("2|冠词|He said, \"Open ______ door.\"|the/a/an//|A|"),
+                              QStringLiteral("4|代词|First line\nsecond\tline|I/me/my/mine|D|"),
+                              QStringLiteral("6|代词|She ______ here.|is/are/am/be|A|主语 she 用 is")}));
 
-void TestBankImport::giftOtherKindsAreRejectedByLine()
-{
-    QFETCH(QString, question);
-    QFETCH(QString, words);
-    const QString text = QStringLiteral("$CATEGORY: 甲\n\nGood one. {=a ~b ~c ~d}\n\n// next\n") + question + QLatin1Char('\n');
-    const AikenSource::Parse parsed = Importers::parseGift(text, QStringLiteral("in.gift"));
-    QCOMPARE(parsed.questions.size(), 1);
-    QCOMPARE(parsed.errors.size(), 1);
-    QVERIFY2(parsed.errors.first().startsWith(QStringLiteral("in.gift:6: ")), qPrintable(why(parsed.errors)));
-    QVERIFY2(parsed.errors.first().contains(words), qPrintable(why(parsed.errors)));
-}
+        Importers::Format format = Importers::Format::Aiken;
+        QVERIFY(Importers::guessFormat(QStringLiteral("in.txt"), text, &format));
+        QCOMPARE(format, Importers::Format::Tsv);
+    }
 
-void TestBankImport::tsvFromASpreadsheet()
-{
-    const QString text = QStringLiteral(
-        "类别\t试题\tA\tB\tC\tD\t答案\n"                                   // 1: header
-        "冠词\t\"He said, \"\"Open ______ door.\"\"\"\tthe\ta\tan\t/\ta\n" // 2: quotes, lower-case answer
-        "\n"                                                               // 3: blank
-        "代词\t\"First line\n  second\tline \"\t I \tme\tmy\tmine\tD\t\t\n" // 4-5: line end and tab inside quotes
-        "代词\tShe ______ here.\tis\tare\tam\tbe\tA\t\"主语 she\n用 is\"\n"       // 6-7: explanation
-        "代词\tToo few columns\tis\tare\tam\tA\n"                             // 8
-        "代词\tToo many\tis\tare\tam\tbe\tA\t解析\t多余\n");                   // 9
-    const AikenSource::Parse parsed = Importers::parseTsv(text, QStringLiteral("in.tsv"));
-    QCOMPARE(parsed.questions.size(), 3);
-    QCOMPARE(parsed.errors,
-             (QStringList{QStringLiteral("in.tsv:8: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 6 列"),
-                          QStringLiteral("in.tsv:9: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 9 列")}));
+    void exportThenImportGivesIdenticalRows_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("withExplanations");
+        QTest::newRow("Aiken") << QStringLiteral("aiken") << false;
+        QTest::newRow("Aiken with explanations") << QStringLiteral("aiken") << true;
+        QTest::newRow("GIFT") << QStringLiteral("gift") << true;
+    }
 
-    QCOMPARE(parsed.questions.at(0).stem, QStringLiteral("He said, \"Open ______ door.\""));
-    QCOMPARE(parsed.questions.at(0).answer, QStringLiteral("A"));
-    QCOMPARE(parsed.questions.at(0).line, 2);
-    QCOMPARE(parsed.questions.at(1).stem, QStringLiteral("First line\nsecond\tline"));
-    QCOMPARE(parsed.questions.at(1).choices.first(), QStringLiteral("I"));
-    QCOMPARE(parsed.questions.at(1).line, 4);
-    QCOMPARE(parsed.questions.at(2).category, QStringLiteral("代词"));
-    QCOMPARE(parsed.questions.at(2).line, 6);
-    QCOMPARE(parsed.questions.at(2).explanation, QStringLiteral("主语 she 用 is"));
-    QVERIFY(parsed.questions.at(1).explanation.isEmpty());
+    void exportThenImportGivesIdenticalRows()
+    {
+        QFETCH(QString, format);
+        QFETCH(bool, withExplanations);
+        Files from;
+        QString error;
+        QVERIFY2(BankBuilder::createBank(from.db(), awkwardRows(), &error), qPrintable(error));
 
-    Importers::Format format = Importers::Format::Aiken;
-    QVERIFY(Importers::guessFormat(QStringLiteral("in.txt"), text, &format));
-    QCOMPARE(format, Importers::Format::Tsv);
-}
+        const QString exported = from.path(QStringLiteral("bank.") + format);
+        const BankTasks::Outcome written = BankTasks::exportBank({from.db(), format, exported, false, withExplanations});
+        QVERIFY2(written.status == BankTasks::Ok, qPrintable(why(written.problems)));
+        QCOMPARE(written.warnings.size(), withExplanations ? 0 : 1); // the explanations left out are told
 
-void TestBankImport::exportThenImportGivesIdenticalRows_data()
-{
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<bool>("withExplanations");
-    QTest::newRow("Aiken") << QStringLiteral("aiken") << false;
-    QTest::newRow("Aiken with explanations") << QStringLiteral("aiken") << true;
-    QTest::newRow("GIFT") << QStringLiteral("gift") << true;
-}
+        Files to;
+        QCOMPARE(BankTasks::create(to.db(), to.catalogue()).status, int(BankTasks::Ok));
+        const BankTasks::Outcome read = importInto(to, {exported});
+        QVERIFY2(read.status == BankTasks::Ok, qPrintable(why(read.problems)));
+        QVERIFY2(read.warnings.isEmpty(), qPrintable(why(read.warnings)));
+        QList<QuestionRecord> expected = awkwardRows();
+        for (QuestionRecord &r : expected)
+            r.explanation = withExplanations ? r.explanation : QString();
+        QCOMPARE(fieldsOf(rowsOf(to.db())), fieldsOf(expected));
+        QCOMPARE(Catalogue::load(to.catalogue()).labels,
+                 (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("情景交际"), QStringLiteral("符号 \"引号\""),
+                              QStringLiteral("冠词")}));
+    }
 
-void TestBankImport::exportThenImportGivesIdenticalRows()
-{
-    QFETCH(QString, format);
-    QFETCH(bool, withExplanations);
-    Files from;
-    QString error;
-    QVERIFY2(BankBuilder::createBank(from.db(), awkwardRows(), &error), qPrintable(error));
+    void aRowThatWouldNotReadBackIsNotExported()
+    {
+        // The second stem line looks like a choice to an Aiken reader; GIFT keeps it.
+        QList<QuestionRecord> rows = awkwardRows();
+        rows[2].question = QStringLiteral("Which is right?\nA. as a stem line\nA. a\nB. an\nC. the\nD. /");
+        const Exporters::Result aiken = Exporters::toAiken(QStringLiteral("english.db"), rows);
+        QCOMPARE(aiken.problems.size(), 1);
+        QVERIFY2(aiken.problems.first().startsWith(QStringLiteral("english.db:题号 3: ")), qPrintable(why(aiken.problems)));
+        QVERIFY(aiken.text.isEmpty());
+        const Exporters::Result gift = Exporters::toGift(QStringLiteral("english.db"), rows);
+        QVERIFY2(gift.problems.isEmpty(), qPrintable(why(gift.problems)));
 
-    const QString exported = from.path(QStringLiteral("bank.") + format);
-    const BankTasks::Outcome written = BankTasks::exportBank({from.db(), format, exported, false, withExplanations});
-    QVERIFY2(written.status == BankTasks::Ok, qPrintable(why(written.problems)));
-    QCOMPARE(written.warnings.size(), withExplanations ? 0 : 1); // the explanations left out are told
+        // A row edited out of the bank's layout is named, and no file is written.
+        Files files;
+        rows[2].question = QStringLiteral("Only a stem now");
+        QString error;
+        QVERIFY2(BankBuilder::createBank(files.db(), rows, &error), qPrintable(error));
+        const QString output = files.path(QStringLiteral("out.gift"));
+        const BankTasks::Outcome outcome = BankTasks::exportBank({files.db(), QStringLiteral("gift"), output, false});
+        QCOMPARE(outcome.status, int(BankTasks::Problems));
+        QVERIFY2(outcome.problems.first().startsWith(files.db() + QStringLiteral(":题号 3: ")), qPrintable(why(outcome.problems)));
+        QVERIFY(!QFile::exists(output));
+    }
 
-    Files to;
-    QCOMPARE(BankTasks::create(to.db(), to.catalogue()).status, int(BankTasks::Ok));
-    const BankTasks::Outcome read = importInto(to, {exported});
-    QVERIFY2(read.status == BankTasks::Ok, qPrintable(why(read.problems)));
-    QVERIFY2(read.warnings.isEmpty(), qPrintable(why(read.warnings)));
-    QList<QuestionRecord> expected = awkwardRows();
-    for (QuestionRecord &r : expected)
-        r.explanation = withExplanations ? r.explanation : QString();
-    compareRows(rowsOf(to.db()), expected);
-    QCOMPARE(Catalogue::load(to.catalogue()).labels,
-             (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("情景交际"), QStringLiteral("符号 \"引号\""),
-                          QStringLiteral("冠词")}));
-}
+    void reimportingAddsNothing()
+    {
+        TempBank bank(sampleRows(8), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
+        // An old catalogue whose last line has no line end: its bytes are kept.
+        const QByteArray oldCatalogue = CodePage::encode(QStringLiteral("全部中考试题\r\n甲类"));
+        QVERIFY(writeBytes(bank.cataloguePath(), oldCatalogue));
+        QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx"))); // a bank made before explanations existed
+        const QList<QuestionRecord> before = rowsOf(bank.dbPath());
 
-void TestBankImport::aRowThatWouldNotReadBackIsNotExported()
-{
-    // The second stem line looks like a choice to an Aiken reader; GIFT keeps it.
-    QList<QuestionRecord> rows = awkwardRows();
-    rows[2].question = QStringLiteral("Which is right?\nA. as a stem line\nA. a\nB. an\nC. the\nD. /");
-    const Exporters::Result aiken = Exporters::toAiken(QStringLiteral("english.db"), rows);
-    QCOMPARE(aiken.problems.size(), 1);
-    QVERIFY2(aiken.problems.first().startsWith(QStringLiteral("english.db:题号 3: ")), qPrintable(why(aiken.problems)));
-    QVERIFY(aiken.text.isEmpty());
-    const Exporters::Result gift = Exporters::toGift(QStringLiteral("english.db"), rows);
-    QVERIFY2(gift.problems.isEmpty(), qPrintable(why(gift.problems)));
+        // The skipped duplicates carry explanations of their own: they add none.
+        const QStringList reversed{QStringLiteral("d"), QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")};
+        const QString text = aikenSource(
+            QStringLiteral("乙类"),
+            {aikenBlock(QStringLiteral("New one ______."), kChoices, QStringLiteral("B"), QStringLiteral("新题一的解析")),
+             // Question 3 of the bank, with other blanks and case.
+             aikenBlock(QStringLiteral("question 3  ______."),
+                        {QStringLiteral("ONE"), QStringLiteral("two"), QStringLiteral("three"), QStringLiteral("four")},
+                        QStringLiteral("C"), QStringLiteral("重复题的解析")),
+             aikenBlock(QStringLiteral("New two ______."), kChoices, QStringLiteral("D")),
+             // New one again, earlier in this very input.
+             aikenBlock(QStringLiteral("New one ______."), reversed, QStringLiteral("C"), QStringLiteral("另一个解析"))});
+        const QString input = QDir(bank.dir()).filePath(QStringLiteral("more.txt"));
+        QVERIFY(writeBytes(input, text.toUtf8()));
 
-    // A row edited out of the bank's layout is named, and no file is written.
-    Files files;
-    rows[2].question = QStringLiteral("Only a stem now");
-    QString error;
-    QVERIFY2(BankBuilder::createBank(files.db(), rows, &error), qPrintable(error));
-    const QString output = files.path(QStringLiteral("out.gift"));
-    const BankTasks::Outcome outcome = BankTasks::exportBank({files.db(), QStringLiteral("gift"), output, false});
-    QCOMPARE(outcome.status, int(BankTasks::Problems));
-    QVERIFY2(outcome.problems.first().startsWith(files.db() + QStringLiteral(":题号 3: ")), qPrintable(why(outcome.problems)));
-    QVERIFY(!QFile::exists(output));
-}
+        const BankTasks::Outcome first = importInto(bank, {input});
+        QVERIFY2(first.status == BankTasks::Ok, qPrintable(why(first.problems)));
+        QCOMPARE(first.warnings.size(), 2);
+        QVERIFY2(first.warnings.at(0).startsWith(QStringLiteral("%1:%2: ").arg(input).arg(lineOf(text, QStringLiteral("question 3  ______."))))
+                     && first.warnings.at(0).contains(QStringLiteral("题号 3")),
+                 qPrintable(why(first.warnings)));
+        QVERIFY2(first.warnings.at(1).contains(QStringLiteral("%1:3").arg(input)), qPrintable(why(first.warnings)));
 
-void TestBankImport::gb18030AndBomTsvImportTheSameText()
-{
-    const QString table = QStringLiteral(
-        "类别\t试题\tA\tB\tC\tD\t答案\r\n"
-        "情景交际\t—你好吗？ —______\tFine, thanks.\tHow are you?\tGood idea.\tNever mind.\tA\r\n"
-        "词汇辨析\tThe word “______” means 高兴.\thappy\tsad\tangry\ttired\tA\r\n");
-    Files gb;
-    Files bom;
-    for (Files *files : {&gb, &bom})
-        QCOMPARE(BankTasks::create(files->db(), files->catalogue()).status, int(BankTasks::Ok));
-    QVERIFY(writeBytes(gb.path(QStringLiteral("in.txt")), CodePage::encode(table)));
-    QVERIFY(writeBytes(bom.path(QStringLiteral("in.txt")), QByteArray("\xEF\xBB\xBF") + table.toUtf8()));
+        const QList<QuestionRecord> after = rowsOf(bank.dbPath());
+        QCOMPARE(after.size(), 10);
+        QCOMPARE(fieldsOf(after.mid(0, 8)), fieldsOf(before));
+        QCOMPARE(after.at(8).number, 9);
+        QCOMPARE(after.at(8).question, QStringLiteral("New one ______.\nA. a\nB. b\nC. c\nD. d"));
+        QCOMPARE(after.at(8).explanation, QStringLiteral("新题一的解析"));
+        QCOMPARE(after.at(9).number, 10);
+        QCOMPARE(after.at(9).category, QStringLiteral("乙类"));
+        QMap<qint64, QString> explanations;
+        QString error;
+        QVERIFY2(BankBuilder::readExplanations(bank.dbPath(), &explanations, &error), qPrintable(error));
+        QCOMPARE(explanations, (QMap<qint64, QString>{{9, QStringLiteral("新题一的解析")}}));
+        const QByteArray extended = oldCatalogue + CodePage::encode(QStringLiteral("\r\n乙类\r\n"));
+        QCOMPARE(readBytes(bank.cataloguePath()), extended);
 
-    const BankTasks::Outcome fromGb = importInto(gb, {gb.path(QStringLiteral("in.txt"))});
-    const BankTasks::Outcome fromBom = importInto(bom, {bom.path(QStringLiteral("in.txt"))});
-    QVERIFY2(fromGb.status == BankTasks::Ok, qPrintable(why(fromGb.problems)));
-    QVERIFY2(fromBom.status == BankTasks::Ok, qPrintable(why(fromBom.problems)));
+        const BankTasks::Outcome second = importInto(bank, {input});
+        QCOMPARE(second.status, int(BankTasks::Ok));
+        QCOMPARE(second.warnings.size(), 4);
+        QCOMPARE(fieldsOf(rowsOf(bank.dbPath())), fieldsOf(after));
+        QCOMPARE(readBytes(bank.cataloguePath()), extended);
+    }
 
-    const QList<QuestionRecord> rows = rowsOf(gb.db());
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows.at(0).question,
-             QStringLiteral("—你好吗？ —______\nA. Fine, thanks.\nB. How are you?\nC. Good idea.\nD. Never mind."));
-    QCOMPARE(rows.at(1).category, QStringLiteral("词汇辨析"));
-    compareRows(rowsOf(bom.db()), rows);
-    QCOMPARE(readBytes(gb.catalogue()), readBytes(bom.catalogue()));
-}
+    void malformedInputImportsNothing()
+    {
+        TempBank bank(sampleRows(4), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
+        const QByteArray catalogue = readBytes(bank.cataloguePath());
+        const QString good = QDir(bank.dir()).filePath(QStringLiteral("good.gift"));
+        const QString bad = QDir(bank.dir()).filePath(QStringLiteral("bad.gift"));
+        QVERIFY(writeBytes(good, "$CATEGORY: 乙类\n\nFine. {=a ~b ~c ~d}\n"));
+        QVERIFY(writeBytes(bad, "$CATEGORY: 乙类\n\nAlso fine. {=a ~b ~c ~d}\n\nBroken. {=a ~b ~c}\n"));
 
-void TestBankImport::reimportingAddsNothing()
-{
-    TempBank bank(sampleRows(8), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
-    // An old catalogue whose last line has no line end: its bytes are kept.
-    const QByteArray oldCatalogue = CodePage::encode(QStringLiteral("全部中考试题\r\n甲类"));
-    QVERIFY(writeBytes(bank.cataloguePath(), oldCatalogue));
-    QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx"))); // a bank made before explanations existed
-    const QList<QuestionRecord> before = rowsOf(bank.dbPath());
+        const BankTasks::Outcome outcome = importInto(bank, {good, bad});
+        QCOMPARE(outcome.status, int(BankTasks::Problems));
+        QVERIFY2(outcome.problems.first().startsWith(bad + QStringLiteral(":5: ")), qPrintable(why(outcome.problems)));
+        QCOMPARE(rowsOf(bank.dbPath()).size(), 4);
+        QCOMPARE(readBytes(bank.cataloguePath()), catalogue);
 
-    // The skipped duplicates carry explanations of their own: they add none.
-    const QString text = aikenSource(QStringLiteral("乙类"),
-                                     QStringList{aikenBlock(QStringLiteral("New one ______."),
-                                                            {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")},
-                                                            QStringLiteral("B"), QStringLiteral("新题一的解析")),
-                                                 // Question 3 of the bank, with other blanks and case.
-                                                 aikenBlock(QStringLiteral("question 3  ______."),
-                                                            {QStringLiteral("ONE"), QStringLiteral("two"), QStringLiteral("three"), QStringLiteral("four")},
-                                                            QStringLiteral("C"), QStringLiteral("重复题的解析")),
-                                                 aikenBlock(QStringLiteral("New two ______."),
-                                                            {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")},
-                                                            QStringLiteral("D")),
-                                                 // New one again, earlier in this very input.
-                                                 aikenBlock(QStringLiteral("New one ______."),
-                                                            {QStringLiteral("d"), QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")},
-                                                            QStringLiteral("C"), QStringLiteral("另一个解析"))});
-    const QString input = QDir(bank.dir()).filePath(QStringLiteral("more.txt"));
-    QVERIFY(writeBytes(input, text.toUtf8()));
+        // A question with no category of its own takes the one given for the
+        // import; a file neither UTF-8 nor marked is read as GB18030.
+        const QString plain = QDir(bank.dir()).filePath(QStringLiteral("plain.txt"));
+        const QString block = aikenBlock(QStringLiteral("—你好吗？ “______”"), kChoices, QStringLiteral("A"));
+        QVERIFY(writeBytes(plain, CodePage::encode(QString(block).replace(QLatin1Char('\n'), QStringLiteral("\r\n")))));
+        QCOMPARE(importInto(bank, {plain}).status, int(BankTasks::Problems));
+        QCOMPARE(importInto(bank, {plain}, QStringLiteral("甲类")).status, int(BankTasks::Ok));
+        QCOMPARE(rowsOf(bank.dbPath()).last().category, QStringLiteral("甲类"));
+        QCOMPARE(rowsOf(bank.dbPath()).last().question, QStringLiteral("—你好吗？ “______”\nA. a\nB. b\nC. c\nD. d"));
+        QCOMPARE(readBytes(bank.cataloguePath()), catalogue);
 
-    const BankTasks::Outcome first = BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {input}, {}, {}});
-    QVERIFY2(first.status == BankTasks::Ok, qPrintable(why(first.problems)));
-    QCOMPARE(first.warnings.size(), 2);
-    QVERIFY2(first.warnings.at(0).startsWith(QStringLiteral("%1:%2: ").arg(input).arg(lineOf(text, QStringLiteral("question 3  ______."))))
-                 && first.warnings.at(0).contains(QStringLiteral("题号 3")),
-             qPrintable(why(first.warnings)));
-    QVERIFY2(first.warnings.at(1).contains(QStringLiteral("%1:3").arg(input)), qPrintable(why(first.warnings)));
+        // A question and its explanation arrive together or not at all.
+        QVERIFY(bank.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON jx BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+        const QString explained = QDir(bank.dir()).filePath(QStringLiteral("explained.gift"));
+        QVERIFY(writeBytes(explained, "$CATEGORY: 甲类\n\nExplained. {=a ~b ~c ~d ####why}\n"));
+        QCOMPARE(importInto(bank, {explained}).status, int(BankTasks::FileError));
+        QCOMPARE(rowsOf(bank.dbPath()).size(), 5);
+    }
 
-    const QList<QuestionRecord> after = rowsOf(bank.dbPath());
-    QCOMPARE(after.size(), 10);
-    compareRows(after.mid(0, 8), before);
-    QCOMPARE(after.at(8).number, 9);
-    QCOMPARE(after.at(8).question, QStringLiteral("New one ______.\nA. a\nB. b\nC. c\nD. d"));
-    QCOMPARE(after.at(8).explanation, QStringLiteral("新题一的解析"));
-    QCOMPARE(after.at(9).number, 10);
-    QCOMPARE(after.at(9).category, QStringLiteral("乙类"));
-    QMap<qint64, QString> explanations;
-    QString error;
-    QVERIFY2(BankBuilder::readExplanations(bank.dbPath(), &explanations, &error), qPrintable(error));
-    QCOMPARE(explanations, (QMap<qint64, QString>{{9, QStringLiteral("新题一的解析")}}));
-    const QByteArray extended = oldCatalogue + CodePage::encode(QStringLiteral("\r\n乙类\r\n"));
-    QCOMPARE(readBytes(bank.cataloguePath()), extended);
+    void importNeedsNumbersWithoutGaps()
+    {
+        TempBank bank(sampleRows(4), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
+        QVERIFY(bank.exec(QStringLiteral("DELETE FROM zk WHERE \"题号\" = 2")));
+        const QString input = QDir(bank.dir()).filePath(QStringLiteral("in.gift"));
+        QVERIFY(writeBytes(input, "$CATEGORY: 甲类\n\nFine. {=a ~b ~c ~d}\n"));
+        const BankTasks::Outcome outcome = importInto(bank, {input});
+        QCOMPARE(outcome.status, int(BankTasks::Problems));
+        QVERIFY2(outcome.problems.first().startsWith(bank.dbPath() + QStringLiteral(":题号 4: ")), qPrintable(why(outcome.problems)));
+        QCOMPARE(rowsOf(bank.dbPath()).size(), 3);
 
-    const BankTasks::Outcome second = BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {input}, {}, {}});
-    QCOMPARE(second.status, int(BankTasks::Ok));
-    QCOMPARE(second.warnings.size(), 4);
-    compareRows(rowsOf(bank.dbPath()), after);
-    QCOMPARE(readBytes(bank.cataloguePath()), extended);
-}
-
-void TestBankImport::malformedInputImportsNothing()
-{
-    TempBank bank(sampleRows(4), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
-    const QByteArray catalogue = readBytes(bank.cataloguePath());
-    const QString good = QDir(bank.dir()).filePath(QStringLiteral("good.gift"));
-    const QString bad = QDir(bank.dir()).filePath(QStringLiteral("bad.gift"));
-    QVERIFY(writeBytes(good, "$CATEGORY: 乙类\n\nFine. {=a ~b ~c ~d}\n"));
-    QVERIFY(writeBytes(bad, "$CATEGORY: 乙类\n\nAlso fine. {=a ~b ~c ~d}\n\nBroken. {=a ~b ~c}\n"));
-
-    const BankTasks::Outcome outcome =
-        BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {good, bad}, {}, {}});
-    QCOMPARE(outcome.status, int(BankTasks::Problems));
-    QVERIFY2(outcome.problems.first().startsWith(bad + QStringLiteral(":5: ")), qPrintable(why(outcome.problems)));
-    QCOMPARE(rowsOf(bank.dbPath()).size(), 4);
-    QCOMPARE(readBytes(bank.cataloguePath()), catalogue);
-
-    // A question with no category of its own takes the one given for the import.
-    const QString plain = QDir(bank.dir()).filePath(QStringLiteral("plain.txt"));
-    QVERIFY(writeBytes(plain, aikenBlock(QStringLiteral("No category ______."),
-                                         {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")},
-                                         QStringLiteral("A"))
-                                  .toUtf8()));
-    QCOMPARE(BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {plain}, {}, {}}).status,
-             int(BankTasks::Problems));
-    QCOMPARE(BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {plain}, {}, QStringLiteral("甲类")}).status,
-             int(BankTasks::Ok));
-    QCOMPARE(rowsOf(bank.dbPath()).last().category, QStringLiteral("甲类"));
-    QCOMPARE(readBytes(bank.cataloguePath()), catalogue);
-
-    // A question and its explanation arrive together or not at all.
-    QVERIFY(bank.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON jx BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-    const QString explained = QDir(bank.dir()).filePath(QStringLiteral("explained.gift"));
-    QVERIFY(writeBytes(explained, "$CATEGORY: 甲类\n\nExplained. {=a ~b ~c ~d ####why}\n"));
-    QCOMPARE(BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {explained}, {}, {}}).status,
-             int(BankTasks::FileError));
-    QCOMPARE(rowsOf(bank.dbPath()).size(), 5);
-}
-
-void TestBankImport::importNeedsNumbersWithoutGaps()
-{
-    TempBank bank(sampleRows(4), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
-    QVERIFY(bank.exec(QStringLiteral("DELETE FROM zk WHERE \"题号\" = 2")));
-    const QString input = QDir(bank.dir()).filePath(QStringLiteral("in.gift"));
-    QVERIFY(writeBytes(input, "$CATEGORY: 甲类\n\nFine. {=a ~b ~c ~d}\n"));
-    const BankTasks::Outcome outcome = BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {input}, {}, {}});
-    QCOMPARE(outcome.status, int(BankTasks::Problems));
-    QVERIFY2(outcome.problems.first().startsWith(bank.dbPath() + QStringLiteral(":题号 4: ")), qPrintable(why(outcome.problems)));
-    QCOMPARE(rowsOf(bank.dbPath()).size(), 3);
-
-    // Nor may an explanation wait in jx under the number the next question would take.
-    QVERIFY(bank.exec(QStringLiteral("UPDATE zk SET \"题号\" = 2 WHERE \"题号\" = 4")));
-    QVERIFY(bank.exec(QStringLiteral("INSERT INTO jx VALUES (4, '别的题的解析')")));
-    const BankTasks::Outcome stray = BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), {input}, {}, {}});
-    QCOMPARE(stray.status, int(BankTasks::Problems));
-    QVERIFY2(stray.problems.first().startsWith(bank.dbPath() + QStringLiteral(":题号 4: ")), qPrintable(why(stray.problems)));
-    QCOMPARE(rowsOf(bank.dbPath()).size(), 3);
-}
+        // Nor may an explanation wait in jx under the number the next question would take.
+        QVERIFY(bank.exec(QStringLiteral("UPDATE zk SET \"题号\" = 2 WHERE \"题号\" = 4")));
+        QVERIFY(bank.exec(QStringLiteral("INSERT INTO jx VALUES (4, '别的题的解析')")));
+        const BankTasks::Outcome stray = importInto(bank, {input});
+        QCOMPARE(stray.status, int(BankTasks::Problems));
+        QVERIFY2(stray.problems.first().startsWith(bank.dbPath() + QStringLiteral(":题号 4: ")), qPrintable(why(stray.problems)));
+        QCOMPARE(rowsOf(bank.dbPath()).size(), 3);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestBankImport)
 #include "tst_bankimport.moc"

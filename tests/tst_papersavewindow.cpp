@@ -1,3 +1,4 @@
+#include "banksources.h"
 #include "faultsupport.h"
 #include "folderlist.h"
 #include "practicewindow.h"
@@ -8,7 +9,6 @@
 #include "testsupport.h"
 #include "windowregistry.h"
 
-#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -18,9 +18,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <csignal>
 #include <optional>
-#include <sys/resource.h>
 
 namespace {
 
@@ -32,25 +30,6 @@ WindowRegistry &registry()
     return WindowRegistry::instance();
 }
 
-void click(QWidget *form, const QString &name)
-{
-    auto *b = form->findChild<QPushButton *>(name);
-    QVERIFY2(b, qPrintable(name));
-    b->click();
-}
-
-QByteArray bytesOf(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeBytes(const QString &file, const QByteArray &bytes)
-{
-    QFile f(file);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 QStringList listed(QListWidget *list)
 {
     QStringList names;
@@ -60,28 +39,25 @@ QStringList listed(QListWidget *list)
 }
 
 // Opens the practice window, then the composition window with a three
-// question paper (questions 1, 3 and 2) and a manual paper of question 1.
+// question paper (questions 1, 7 and 4) and a manual paper of question 1.
 CompositionWindow *composeAPaper()
 {
-    setUpGuiTesting();
-    resetProgramEnded();
-    registry().show(QStringLiteral("Form1"));
-    registry().findWindow<PracticeWindow>(QStringLiteral("Form1"))->button(QStringLiteral("Command7"))->click();
+    clickButton(showPracticeWindow(), QStringLiteral("Command7"));
     CompositionWindow *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
     form3->setUniformSourceFactory([] {
         auto next = std::make_shared<int>(0);
         return RandomDraw::UniformSource([next] { return QList<double>{0.0, 0.5, 0.25}.at((*next)++ % 3); });
     });
     form3->countBox()->setText(QStringLiteral("3"));
-    click(form3, QStringLiteral("Command20"));
-    click(form3, QStringLiteral("Command7"));
+    clickButton(form3, QStringLiteral("Command20"));
+    clickButton(form3, QStringLiteral("Command7"));
     MessageBox::clearShown();
     return form3;
 }
 
-PaperSaveWindow *openSaveWindow(CompositionWindow *form3, const QString &button)
+PaperSaveWindow *openSaveWindow(CompositionWindow *form3, const QString &button = QStringLiteral("Command2"))
 {
-    click(form3, button);
+    clickButton(form3, button);
     return registry().findWindow<PaperSaveWindow>(button == QLatin1String("Command2") ? QStringLiteral("Form4")
                                                                                : QStringLiteral("Form5"));
 }
@@ -98,26 +74,18 @@ void openFolder(PaperSaveWindow *window, const QString &name)
     QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, at);
 }
 
-// Lowers the largest file this process may write, so that a write fails
-// half-way whatever the privileges of the user running the tests.
-class FileSizeLimit
+// Types a name and clicks 保存 (the confirmation is answered Yes unless told otherwise).
+void saveAs(PaperSaveWindow *window, const QString &name)
 {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-    bool active() const { return m_active; }
+    window->nameBox()->setText(name);
+    clickButton(window, QStringLiteral("Command1"));
+}
 
-private:
-    rlimit m_old{};
-    bool m_active = false;
-};
+// The bytes the composition window's random paper makes in a file.
+QByteArray randomPaperBytes(CompositionWindow *form3)
+{
+    return Paper::fileBytes(form3->paperBox()->toPlainText(), form3->paperAnswerBox()->toPlainText());
+}
 
 } // namespace
 
@@ -125,424 +93,274 @@ class TestSaveWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { MessageBox::setTestMode(true); }
-    void cleanup() { closeAllWindows(); }
-
-    void opensOnTheWorkingFolder();
-    void theTwoWindowsDifferAndKeepTheirOwnState();
-    void anEmptyNameIsRefused();
-    void answerNoWritesNothing();
-    void savesThePaperAndHides();
-    void replacesAnExistingFileAfterOneConfirmation();
-    void namesAreTakenAsTyped();
-    void enterInTheNameBoxMovesToSave();
-    void foldersAndDrives();
-    void anUnwritableFolderIsReported();
-    void aFullDeviceKeepsTheOldFile();
-    void namesTheFileSystemRefusesAreTold();
-    void aFailedWriteKeepsTheOldFile();
-    void savingAfterTheCompositionWindowClosed();
-    void cancelUnloadsAndReturns();
-    void everyControlIsNamedForScreenReaders();
-};
-
-void TestSaveWindow::opensOnTheWorkingFolder()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("old paper.txt")), "x"));
-    QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("notes.doc")), "x"));
-    QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("papers.txt"))); // a folder, not a file
-    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    QVERIFY(form4 && form4->isVisible());
-    QCOMPARE(form4->windowTitle(), kTitle);
-    QCOMPARE(form4->size(), QSize(354, 292));
-    QVERIFY(!(form4->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
-    QCOMPARE(form4->saveButton()->text(), QStringLiteral("保    存"));
-    QCOMPARE(form4->cancelButton()->text(), QStringLiteral("取    消"));
-    QCOMPARE(form4->extensionBox()->text(), QStringLiteral(".txt"));
-    QVERIFY(form4->nameBox()->text().isEmpty());
-
-    QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
-    QCOMPARE(listed(form4->fileList()), (QStringList{QStringLiteral("mulu.txt"), QStringLiteral("old paper.txt")}));
-    // The drive list holds the mounted file systems, the root first, and
-    // shows the one of the working folder.
-    QVERIFY(form4->driveList()->count() >= 1);
-    QCOMPARE(form4->driveList()->itemText(0), QStringLiteral("/"));
-    QVERIFY(bank.dir().startsWith(form4->driveList()->currentText()));
-
-    // Form4 has the tooltips and starts on "保    存".
-    QCOMPARE(form4->saveButton()->toolTip(), QStringLiteral("保存"));
-    QCOMPARE(form4->cancelButton()->toolTip(), QStringLiteral("返回"));
-    QCOMPARE(form4->nameBox()->toolTip(), QStringLiteral("输入文件名"));
-    QCOMPARE(form4->driveList()->toolTip(), QStringLiteral("选择驱动器"));
-    QCOMPARE(form4->folderList()->toolTip(), QStringLiteral("选择文件夹"));
-    QCOMPARE(form4->fileList()->toolTip(), QStringLiteral("已有文件"));
-    QCOMPARE(form4->focusWidget(), form4->saveButton());
-
-    // Clicking a listed file changes nothing.
-    QTest::mouseClick(form4->fileList()->viewport(), Qt::LeftButton, {},
-                      form4->fileList()->visualItemRect(form4->fileList()->item(1)).center());
-    QVERIFY(form4->nameBox()->text().isEmpty());
-    QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
-    QVERIFY(MessageBox::shown().isEmpty());
-}
-
-void TestSaveWindow::theTwoWindowsDifferAndKeepTheirOwnState()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    CompositionWindow *form3 = composeAPaper();
-    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    PaperSaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
-    QVERIFY(form4 != form5 && form4->isVisible() && form5->isVisible());
-    QCOMPARE(form5->windowTitle(), kTitle);
-    QCOMPARE(form5->focusWidget(), form5->cancelButton());
-    for (QWidget *w : {static_cast<QWidget *>(form5->saveButton()), static_cast<QWidget *>(form5->cancelButton()),
-                       static_cast<QWidget *>(form5->nameBox()), static_cast<QWidget *>(form5->driveList()),
-                       static_cast<QWidget *>(form5->folderList()), static_cast<QWidget *>(form5->fileList())})
-        QVERIFY2(w->toolTip().isEmpty(), qPrintable(w->objectName()));
-
-    form4->nameBox()->setText(QStringLiteral("smart"));
-    form5->nameBox()->setText(QStringLiteral("manual"));
-    click(form5, QStringLiteral("Command1"));
-    QVERIFY(!form5->isVisible() && form4->isVisible());
-    QCOMPARE(form4->nameBox()->text(), QStringLiteral("smart"));
-    // Form5 wrote the manual paper, question 1 added once.
-    QCOMPARE(bytesOf(QDir(bank.dir()).filePath(QStringLiteral("manual.txt"))),
-             Paper::fileBytes(form3->manualPaperBox()->toPlainText(), form3->manualAnswerBox()->toPlainText()));
-    QVERIFY(bytesOf(QDir(bank.dir()).filePath(QStringLiteral("manual.txt"))).contains("1.A;  \r\n"));
-    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("smart.txt"))));
-}
-
-void TestSaveWindow::anEmptyNameIsRefused()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    const QStringList before = QDir(bank.dir()).entryList(QDir::Files);
-    click(form4, QStringLiteral("Command1"));
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(MessageBox::last().text, QStringLiteral("请输入文件名！"));
-    QCOMPARE(MessageBox::last().title, kTitle);
-    QCOMPARE(MessageBox::last().buttons, MessageBox::OkOnly);
-    QCOMPARE(form4->focusWidget(), form4->nameBox());
-    QVERIFY(form4->isVisible());
-    QCOMPARE(QDir(bank.dir()).entryList(QDir::Files), before);
-}
-
-void TestSaveWindow::answerNoWritesNothing()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    form4->nameBox()->setText(QStringLiteral("abc"));
-    MessageBox::queueAnswer(MessageBox::No);
-    click(form4, QStringLiteral("Command1"));
-    QCOMPARE(MessageBox::last().text, QStringLiteral("真的要保存试卷和答案吗？"));
-    QCOMPARE(MessageBox::last().title, kTitle);
-    QCOMPARE(MessageBox::last().buttons, MessageBox::YesNo);
-    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
-    QVERIFY(form4->isVisible());
-    QCOMPARE(form4->nameBox()->text(), QStringLiteral("abc"));
-}
-
-void TestSaveWindow::savesThePaperAndHides()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    CompositionWindow *form3 = composeAPaper();
-    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
-    form4->nameBox()->setText(QStringLiteral("abc"));
-    // An edit of the answers made while the save window is open is saved.
-    form3->paperAnswerBox()->setPlainText(form3->paperAnswerBox()->toPlainText() + QStringLiteral("\n(edited)"));
-    click(form4, QStringLiteral("Command1"));
-    QCOMPARE(MessageBox::shown().size(), 1); // the confirmation only
-
-    const QByteArray q = "______.\r\nA. one\r\nB. two\r\nC. three\r\nD. four";
-    const QByteArray expected = QByteArray::fromHex("CAD4CCE2B2BFB7D6A3BA") + "\r\n\r\n1.Question 1 " + q
-                                + "\r\n2.Question 7 " + q + "\r\n3.Question 4 " + q + "\r\n"
-                                + QByteArray::fromHex("B4F0B0B8B2BFB7D6A3BA")
-                                + "\r\n1.A;  2.C;  3.D;  \r\n(edited)\r\n";
-    QCOMPARE(bytesOf(file), expected);
-    QCOMPARE(form4->pathBox()->text(), QDir(bank.dir()).canonicalPath() + QStringLiteral("/abc.txt"));
-
-    // Hidden, still loaded; the next opening shows it as it was, file list included.
-    QVERIFY(!form4->isVisible());
-    QCOMPARE(registry().find(QStringLiteral("Form4")), form4);
-    QVERIFY(form3->isVisible());
-    QCOMPARE(openSaveWindow(form3, QStringLiteral("Command2")), form4);
-    QVERIFY(form4->isVisible());
-    QCOMPARE(form4->nameBox()->text(), QStringLiteral("abc"));
-    QVERIFY(!listed(form4->fileList()).contains(QStringLiteral("abc.txt")));
-}
-
-void TestSaveWindow::replacesAnExistingFileAfterOneConfirmation()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    CompositionWindow *form3 = composeAPaper();
-    const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
-    QVERIFY(writeBytes(file, QByteArray(20000, 'o')));
-    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    form4->nameBox()->setText(QStringLiteral("abc"));
-    click(form4, QStringLiteral("Command1"));
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(bytesOf(file), Paper::fileBytes(form3->paperBox()->toPlainText(), form3->paperAnswerBox()->toPlainText()));
-}
-
-void TestSaveWindow::namesAreTakenAsTyped()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    CompositionWindow *form3 = composeAPaper();
-    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    for (const QString &name : {QStringLiteral("   "), QStringLiteral("abc.txt"), QStringLiteral(" 第一卷 ")}) {
-        form4->nameBox()->setText(name);
-        click(form4, QStringLiteral("Command1"));
-        QVERIFY2(QFile::exists(QDir(bank.dir()).filePath(name + QStringLiteral(".txt"))), qPrintable(name));
-        openSaveWindow(form3, QStringLiteral("Command2"));
-    }
-    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
-    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral(".txt"))));
-}
-
-void TestSaveWindow::enterInTheNameBoxMovesToSave()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    form4->nameBox()->setFocus();
-    QTest::keyClicks(form4->nameBox(), QStringLiteral("abc"));
-    QTest::keyClick(form4->nameBox(), Qt::Key_Return);
-    QCOMPARE(form4->focusWidget(), form4->saveButton());
-    QVERIFY(MessageBox::shown().isEmpty());
-    QVERIFY(form4->isVisible());
-
-    QTest::keyClick(form4->focusWidget(), Qt::Key_Return);
-    QCOMPARE(MessageBox::last().text, QStringLiteral("真的要保存试卷和答案吗？"));
-    QVERIFY(QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
-    QVERIFY(!form4->isVisible());
-}
-
-void TestSaveWindow::foldersAndDrives()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    QDir(bank.dir()).mkpath(QStringLiteral("papers/old"));
-    QVERIFY(writeBytes(QDir(bank.dir()).filePath(QStringLiteral("papers/x.txt")), "x"));
-    CompositionWindow *form3 = composeAPaper();
-    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-
-    openFolder(form4, QStringLiteral("papers"));
-    const QString papers = QDir(bank.dir()).canonicalPath() + QStringLiteral("/papers");
-    QCOMPARE(form4->folderList()->path(), papers);
-    QCOMPARE(listed(form4->fileList()), QStringList{QStringLiteral("x.txt")});
-    form4->nameBox()->setText(QStringLiteral("abc"));
-    click(form4, QStringLiteral("Command1"));
-    QVERIFY(QFile::exists(papers + QStringLiteral("/abc.txt")));
-    QCOMPARE(form4->pathBox()->text(), papers + QStringLiteral("/abc.txt"));
-
-    // Opened again, it is still in that folder; up through the parent in the list.
-    openSaveWindow(form3, QStringLiteral("Command2"));
-    QCOMPARE(form4->folderList()->path(), papers);
-    openFolder(form4, QDir(bank.dir()).dirName());
-    QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
-    QVERIFY(listed(form4->fileList()).contains(QStringLiteral("mulu.txt")));
-
-    // Choosing the root file system opens its root folder.
-    form4->driveList()->setCurrentIndex(0);
-    emit form4->driveList()->activated(0);
-    QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
-    // A folder that cannot be opened leaves the list where it was.
-    QVERIFY(!form4->folderList()->setPath(QDir(bank.dir()).filePath(QStringLiteral("missing"))));
-    QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
-}
-
-void TestSaveWindow::anUnwritableFolderIsReported()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    const QString locked = QDir(bank.dir()).filePath(QStringLiteral("locked"));
-    QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("locked")));
-    const QString oldFile = locked + QStringLiteral("/abc.txt");
-    QVERIFY(writeBytes(oldFile, "old paper"));
-    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    openFolder(form4, QStringLiteral("locked"));
-    QCOMPARE(form4->folderList()->path(), QDir(locked).canonicalPath());
-
-    // Everyone may read and open the folder; no one may write in it.
-    const QFile::Permissions readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
-                                        | QFile::ReadOther | QFile::ExeOther;
-    QVERIFY(QFile::setPermissions(bank.dir(), readable | QFile::WriteOwner));
-    QVERIFY(QFile::setPermissions(locked, readable));
-    form4->nameBox()->setText(QStringLiteral("abc"));
+    // Every test starts with a bank of 12 questions in a folder of its own
+    // and the composition window holding the papers of composeAPaper().
+    void init()
     {
-        OrdinaryFileAccess ordinary;
-        QVERIFY2(ordinary.active(), "the file-system user cannot be switched: permissions would not apply");
-        QVERIFY(!canWrite(locked)); // the fault is real
-        click(form4, QStringLiteral("Command1"));
+        MessageBox::setTestMode(true);
+        m_bank.emplace(sampleRows(12), kCatalogue);
+        m_form3 = composeAPaper();
     }
-    QCOMPARE(MessageBox::shown().size(), 2);
-    const MessageBox::Shown failure = MessageBox::last();
-    QCOMPARE(failure.title, kTitle);
-    QVERIFY2(failure.text.contains(form4->folderList()->path() + QStringLiteral("/abc.txt")), qPrintable(failure.text));
-    QVERIFY2(failure.text.size() > form4->pathBox()->text().size() + 10, qPrintable(failure.text)); // with a reason
-    QVERIFY(form4->isVisible());
-    QCOMPARE(bytesOf(oldFile), QByteArray("old paper"));
-    QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("abc.txt")});
-    QVERIFY(QFile::setPermissions(locked, readable | QFile::WriteOwner));
 
-    // Another folder then works.
-    openFolder(form4, QDir(bank.dir()).dirName());
-    click(form4, QStringLiteral("Command1"));
-    QVERIFY(QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
-    QVERIFY(!form4->isVisible());
-}
-
-void TestSaveWindow::aFullDeviceKeepsTheOldFile()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    const QString folder = QDir(bank.dir()).filePath(QStringLiteral("stick"));
-    QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("stick")));
-    // A file system of 64 KiB of its own, filled to the last byte after the
-    // old paper was written; where no file system may be mounted, a write
-    // that fails half-way stands in for it.
-    TinyFileSystem device(folder, 64);
-    const QString oldFile = folder + QStringLiteral("/abc.txt");
-    const QByteArray oldPaper = Paper::fileBytes(QStringLiteral("\n1.旧的试题"), QStringLiteral("1.A;  "));
-    QVERIFY(writeBytes(oldFile, oldPaper));
-    std::optional<FileSizeLimit> limit;
-    if (device.mounted()) {
-        QVERIFY(device.fill(QStringLiteral("filler")) > 0);
-        QFile probe(folder + QStringLiteral("/probe"));
-        QVERIFY(probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        QCOMPARE(probe.write("p", 1), qint64(-1)); // full indeed
-        probe.remove();
-    } else {
-        qInfo("no file system can be mounted here (%s): a failing write instead", qPrintable(device.why()));
+    void cleanup()
+    {
+        closeAllWindows();
+        m_bank.reset();
     }
-    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    openFolder(form4, QStringLiteral("stick"));
-    form4->nameBox()->setText(QStringLiteral("abc"));
-    if (!device.mounted())
-        limit.emplace(64);
-    click(form4, QStringLiteral("Command1"));
-    limit.reset();
 
-    QCOMPARE(MessageBox::shown().size(), 2);
-    QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“") + form4->pathBox()->text() + QStringLiteral("”：")),
-             qPrintable(MessageBox::last().text));
-    QVERIFY(form4->isVisible());
-    QCOMPARE(bytesOf(oldFile), oldPaper);
-    QVERIFY(!QDir(folder).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(' ')).contains(QStringLiteral("abc.txt.")));
+    void opensOnTheWorkingFolderAndMovesBetweenFolders()
+    {
+        QVERIFY(writeBytes(here(QStringLiteral("old paper.txt")), "x"));
+        QVERIFY(writeBytes(here(QStringLiteral("notes.doc")), "x"));
+        QVERIFY(QDir(dir()).mkdir(QStringLiteral("papers.txt"))); // a folder, not a file
+        QVERIFY(QDir(dir()).mkpath(QStringLiteral("papers/old")));
+        QVERIFY(writeBytes(here(QStringLiteral("papers/x.txt")), "x"));
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
+        QVERIFY(form4 && form4->isVisible());
+        QVERIFY(form4->nameBox()->text().isEmpty());
+        QCOMPARE(form4->focusWidget(), form4->saveButton());
+        verifyControlsNamed(form4, true);
+        QCOMPARE(form4->folderList()->path(), canonical());
+        QCOMPARE(listed(form4->fileList()), (QStringList{QStringLiteral("mulu.txt"), QStringLiteral("old paper.txt")}));
+        // The drive list holds the mounted file systems, the root first, and
+        // shows the one of the working folder.
+        QCOMPARE(form4->driveList()->itemText(0), QStringLiteral("/"));
+        QVERIFY(dir().startsWith(form4->driveList()->currentText()));
+        // Clicking a listed file changes nothing.
+        QTest::mouseClick(form4->fileList()->viewport(), Qt::LeftButton, {},
+                          form4->fileList()->visualItemRect(form4->fileList()->item(1)).center());
+        QVERIFY(form4->nameBox()->text().isEmpty());
+        QCOMPARE(form4->folderList()->path(), canonical());
+        QVERIFY(MessageBox::shown().isEmpty());
 
-    // With room again, the same save replaces the old paper.
-    QFile::remove(folder + QStringLiteral("/filler"));
-    MessageBox::clearShown();
-    click(form4, QStringLiteral("Command1"));
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY(!form4->isVisible());
-    CompositionWindow *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
-    QCOMPARE(bytesOf(oldFile), Paper::fileBytes(form3->paperBox()->toPlainText(), form3->paperAnswerBox()->toPlainText()));
-}
+        // A double-click opens a folder, and the paper is saved there.
+        openFolder(form4, QStringLiteral("papers"));
+        const QString papers = canonical() + QStringLiteral("/papers");
+        QCOMPARE(form4->folderList()->path(), papers);
+        QCOMPARE(listed(form4->fileList()), QStringList{QStringLiteral("x.txt")});
+        saveAs(form4, QStringLiteral("abc"));
+        QVERIFY(QFile::exists(papers + QStringLiteral("/abc.txt")));
+        QCOMPARE(form4->pathBox()->text(), papers + QStringLiteral("/abc.txt"));
 
-void TestSaveWindow::namesTheFileSystemRefusesAreTold()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("papers")));
-    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    const QStringList before = QDir(bank.dir()).entryList(QDir::Files | QDir::Hidden);
-    const QString tooLong(252, QLatin1Char('a')); // 256 bytes with ".txt"
-    for (const QString &name : {QStringLiteral("papers/abc"), QStringLiteral("../abc"), tooLong}) {
+        // Opened again, it is still in that folder; up through the parent in the list.
+        openSaveWindow(m_form3);
+        QCOMPARE(form4->folderList()->path(), papers);
+        openFolder(form4, QDir(dir()).dirName());
+        QCOMPARE(form4->folderList()->path(), canonical());
+        // Choosing the root file system opens its root folder.
+        form4->driveList()->setCurrentIndex(0);
+        emit form4->driveList()->activated(0);
+        QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
+        // A folder that cannot be opened leaves the list where it was.
+        QVERIFY(!form4->folderList()->setPath(here(QStringLiteral("missing"))));
+        QCOMPARE(form4->folderList()->path(), QStringLiteral("/"));
+    }
+
+    void theTwoWindowsKeepTheirOwnStateAndCancelUnloads()
+    {
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
+        PaperSaveWindow *form5 = openSaveWindow(m_form3, QStringLiteral("Command8"));
+        QVERIFY(form4 != form5 && form4->isVisible() && form5->isVisible());
+        QCOMPARE(form5->focusWidget(), form5->cancelButton());
+        verifyControlsNamed(form5, true);
+
+        form4->nameBox()->setText(QStringLiteral("smart"));
+        saveAs(form5, QStringLiteral("manual"));
+        QVERIFY(!form5->isVisible() && form4->isVisible());
+        QCOMPARE(form4->nameBox()->text(), QStringLiteral("smart"));
+        // Form5 wrote the manual paper, question 1 added once.
+        const QByteArray manual = readBytes(here(QStringLiteral("manual.txt")));
+        QCOMPARE(manual, Paper::fileBytes(m_form3->manualPaperBox()->toPlainText(), m_form3->manualAnswerBox()->toPlainText()));
+        QVERIFY(manual.contains("\r\n1.A;  \r\n"));
+
+        // 取消 unloads without writing; the next opening starts afresh.
+        clickButton(form4, QStringLiteral("Command3"));
+        QVERIFY(!registry().isLoaded(QStringLiteral("Form4")));
+        QVERIFY(m_form3->isVisible());
+        QVERIFY(!QFile::exists(here(QStringLiteral("smart.txt"))));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        form4 = openSaveWindow(m_form3);
+        QVERIFY(form4->nameBox()->text().isEmpty());
+        QCOMPARE(form4->folderList()->path(), canonical());
+    }
+
+    void savingAsksFirstThenWritesAndHides()
+    {
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
+        const QString file = here(QStringLiteral("abc.txt"));
+        const QStringList before = QDir(dir()).entryList(QDir::Files | QDir::Hidden);
+
+        // No name: told, and the name box gets the focus.
+        saveAs(form4, QString());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::last().text, QStringLiteral("请输入文件名！"));
+        QCOMPARE(MessageBox::last().title, kTitle);
+        QCOMPARE(MessageBox::last().buttons, MessageBox::OkOnly);
+        QCOMPARE(form4->focusWidget(), form4->nameBox());
+
+        // Blanks are a name: the confirmation is asked, and No writes nothing.
+        MessageBox::queueAnswer(MessageBox::No);
+        saveAs(form4, QStringLiteral("   "));
+        QCOMPARE(MessageBox::last().text, QStringLiteral("真的要保存试卷和答案吗？"));
+        QCOMPARE(MessageBox::last().title, kTitle);
+        QCOMPARE(MessageBox::last().buttons, MessageBox::YesNo);
+        QCOMPARE(QDir(dir()).entryList(QDir::Files | QDir::Hidden), before);
+        QVERIFY(form4->isVisible());
+
+        // Enter in the name box moves to 保存; Enter there saves (Yes). An edit
+        // of the answers made while the save window is open is saved.
+        m_form3->paperAnswerBox()->setPlainText(m_form3->paperAnswerBox()->toPlainText() + QStringLiteral("\n(edited)"));
+        form4->nameBox()->clear();
+        QTest::keyClicks(form4->nameBox(), QStringLiteral("abc"));
+        QTest::keyClick(form4->nameBox(), Qt::Key_Return);
+        QCOMPARE(form4->focusWidget(), form4->saveButton());
         MessageBox::clearShown();
-        form4->nameBox()->setText(name);
-        click(form4, QStringLiteral("Command1"));
+        QTest::keyClick(form4->focusWidget(), Qt::Key_Return);
+        QCOMPARE(MessageBox::shown().size(), 1); // the confirmation only
+        QCOMPARE(readBytes(file), randomPaperBytes(m_form3));
+        QVERIFY(readBytes(file).endsWith("\r\n1.A;  2.C;  3.D;  \r\n(edited)\r\n"));
+        QCOMPARE(form4->pathBox()->text(), canonical() + QStringLiteral("/abc.txt"));
+
+        // Hidden, still loaded; the next opening shows it as it was, file list included.
+        QVERIFY(!form4->isVisible() && m_form3->isVisible());
+        QCOMPARE(openSaveWindow(m_form3), form4);
+        QCOMPARE(form4->nameBox()->text(), QStringLiteral("abc"));
+        QVERIFY(!listed(form4->fileList()).contains(QStringLiteral("abc.txt")));
+
+        // A longer file of that name is replaced whole, after the one confirmation.
+        QVERIFY(writeBytes(file, QByteArray(20000, 'o')));
+        MessageBox::clearShown();
+        clickButton(form4, QStringLiteral("Command1"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(readBytes(file), randomPaperBytes(m_form3));
+    }
+
+    void anUnwritableFolderIsReported()
+    {
+        const QString locked = here(QStringLiteral("locked"));
+        QVERIFY(QDir(dir()).mkdir(QStringLiteral("locked")));
+        const QString oldFile = locked + QStringLiteral("/abc.txt");
+        QVERIFY(writeBytes(oldFile, "old paper"));
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
+        openFolder(form4, QStringLiteral("locked"));
+
+        // Everyone may read and open the folder; no one may write in it.
+        const QFile::Permissions readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                            | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(dir(), readable | QFile::WriteOwner));
+        QVERIFY(QFile::setPermissions(locked, readable));
+        form4->nameBox()->setText(QStringLiteral("abc"));
+        {
+            OrdinaryFileAccess ordinary;
+            QVERIFY2(ordinary.active(), "the file-system user cannot be switched: permissions would not apply");
+            QVERIFY(!canWrite(locked)); // the fault is real
+            clickButton(form4, QStringLiteral("Command1"));
+        }
+        QCOMPARE(MessageBox::shown().size(), 2);
+        const MessageBox::Shown failure = MessageBox::last();
+        QCOMPARE(failure.title, kTitle);
+        QVERIFY2(failure.text.contains(QDir(locked).canonicalPath() + QStringLiteral("/abc.txt")), qPrintable(failure.text));
+        QVERIFY2(failure.text.size() > form4->pathBox()->text().size() + 10, qPrintable(failure.text)); // with a reason
+        QVERIFY(form4->isVisible());
+        QCOMPARE(readBytes(oldFile), QByteArray("old paper"));
+        QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("abc.txt")});
+        QVERIFY(QFile::setPermissions(locked, readable | QFile::WriteOwner));
+
+        // Another folder then works.
+        openFolder(form4, QDir(dir()).dirName());
+        clickButton(form4, QStringLiteral("Command1"));
+        QVERIFY(QFile::exists(here(QStringLiteral("abc.txt"))));
+        QVERIFY(!form4->isVisible());
+    }
+
+    void aFullDeviceKeepsTheOldFile()
+    {
+        const QString folder = here(QStringLiteral("stick"));
+        QVERIFY(QDir(dir()).mkdir(QStringLiteral("stick")));
+        // A file system of 64 KiB of its own, filled to the last byte after the
+        // old paper was written; where no file system may be mounted, a write
+        // that fails half-way stands in for it.
+        TinyFileSystem device(folder, 64);
+        const QString oldFile = folder + QStringLiteral("/abc.txt");
+        const QByteArray oldPaper = Paper::fileBytes(QStringLiteral("\n1.旧的试题"), QStringLiteral("1.A;  "));
+        QVERIFY(writeBytes(oldFile, oldPaper));
+        std::optional<FileSizeLimit> limit;
+        if (device.mounted()) {
+            QVERIFY(device.fill(QStringLiteral("filler")) > 0);
+            QFile probe(folder + QStringLiteral("/probe"));
+            QVERIFY(probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            QCOMPARE(probe.write("p", 1), qint64(-1)); // full indeed
+            probe.remove();
+        } else {
+            qInfo("no file system can be mounted here (%s): a failing write instead", qPrintable(device.why()));
+        }
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
+        openFolder(form4, QStringLiteral("stick"));
+        form4->nameBox()->setText(QStringLiteral("abc"));
+        if (!device.mounted())
+            limit.emplace(64);
+        clickButton(form4, QStringLiteral("Command1"));
+        limit.reset();
+
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“") + form4->pathBox()->text() + QStringLiteral("”：")),
+                 qPrintable(MessageBox::last().text));
+        QVERIFY(form4->isVisible());
+        QCOMPARE(readBytes(oldFile), oldPaper);
+        QVERIFY(!QDir(folder).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(' ')).contains(QStringLiteral("abc.txt.")));
+
+        // With room again, the same save replaces the old paper.
+        QFile::remove(folder + QStringLiteral("/filler"));
+        MessageBox::clearShown();
+        clickButton(form4, QStringLiteral("Command1"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(!form4->isVisible());
+        QCOMPARE(readBytes(oldFile), randomPaperBytes(m_form3));
+    }
+
+    void namesTheFileSystemRefusesAreTold()
+    {
+        // Which names are refused, and why, is the paper path's; here: the
+        // window says so before anything is written and keeps the name.
+        PaperSaveWindow *form4 = openSaveWindow(m_form3);
+        const QStringList before = QDir(dir()).entryList(QDir::Files | QDir::Hidden);
+        saveAs(form4, QStringLiteral("../abc"));
         QCOMPARE(MessageBox::shown().size(), 2);
         QVERIFY2(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“")), qPrintable(MessageBox::last().text));
         QVERIFY(form4->isVisible());
-        QCOMPARE(form4->nameBox()->text(), name); // kept for the user to correct
+        QCOMPARE(form4->nameBox()->text(), QStringLiteral("../abc"));
+        QCOMPARE(QDir(dir()).entryList(QDir::Files | QDir::Hidden), before);
+        QVERIFY(!QFile::exists(here(QStringLiteral("../abc.txt"))));
     }
-    // Nothing was written, neither here nor in the folder the "/" names.
-    QCOMPARE(QDir(bank.dir()).entryList(QDir::Files | QDir::Hidden), before);
-    QVERIFY(QDir(bank.dir()).entryList({QStringLiteral("papers")}, QDir::Dirs).size() == 1);
-    QVERIFY(QDir(bank.dir() + QStringLiteral("/papers")).entryList(QDir::Files | QDir::Hidden).isEmpty());
-    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("../abc.txt"))));
 
-    // The longest name that fits is taken.
-    form4->nameBox()->setText(tooLong.left(251));
-    click(form4, QStringLiteral("Command1"));
-    QVERIFY(!form4->isVisible());
-    QVERIFY(QFile::exists(QDir(bank.dir()).filePath(tooLong.left(251) + QStringLiteral(".txt"))));
-}
-
-void TestSaveWindow::aFailedWriteKeepsTheOldFile()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    const QString file = QDir(bank.dir()).filePath(QStringLiteral("abc.txt"));
-    QVERIFY(writeBytes(file, "old paper"));
-    PaperSaveWindow *form4 = openSaveWindow(composeAPaper(), QStringLiteral("Command2"));
-    form4->nameBox()->setText(QStringLiteral("abc"));
+    void savingAfterTheCompositionWindowClosed()
     {
-        // The paper is far larger than the limit: the write fails half-way.
-        FileSizeLimit limit(64);
-        QVERIFY(limit.active());
-        click(form4, QStringLiteral("Command1"));
+        PaperSaveWindow *form5 = openSaveWindow(m_form3, QStringLiteral("Command8"));
+        clickButton(m_form3, QStringLiteral("Command9"));
+        QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
+        QVERIFY(form5->isVisible());
+
+        saveAs(form5, QStringLiteral("abc"));
+        QCOMPARE(MessageBox::shown().size(), 1); // no confirmation for a paper that is gone
+        QCOMPARE(MessageBox::last().title, kTitle);
+        QVERIFY(MessageBox::last().text.contains(QStringLiteral("已经关闭")));
+        QVERIFY(!QFile::exists(here(QStringLiteral("abc.txt"))));
+        QVERIFY(form5->isVisible());
+
+        // Cancel then brings back no composition window.
+        clickButton(form5, QStringLiteral("Command3"));
+        QVERIFY(!registry().isLoaded(QStringLiteral("Form5")));
+        QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
     }
-    QCOMPARE(MessageBox::shown().size(), 2);
-    QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("无法保存文件“") + form4->pathBox()->text()));
-    QVERIFY(form4->isVisible());
-    QCOMPARE(bytesOf(file), QByteArray("old paper"));
-}
 
-void TestSaveWindow::savingAfterTheCompositionWindowClosed()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    CompositionWindow *form3 = composeAPaper();
-    PaperSaveWindow *form5 = openSaveWindow(form3, QStringLiteral("Command8"));
-    click(form3, QStringLiteral("Command9"));
-    QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
-    QVERIFY(form5->isVisible());
+private:
+    QString dir() const { return m_bank->dir(); }
+    QString canonical() const { return QDir(dir()).canonicalPath(); }
+    QString here(const QString &name) const { return QDir(dir()).filePath(name); }
 
-    form5->nameBox()->setText(QStringLiteral("abc"));
-    click(form5, QStringLiteral("Command1"));
-    QCOMPARE(MessageBox::shown().size(), 1); // no confirmation for a paper that is gone
-    QCOMPARE(MessageBox::last().title, kTitle);
-    QVERIFY(MessageBox::last().text.contains(QStringLiteral("已经关闭")));
-    QVERIFY(!QFile::exists(QDir(bank.dir()).filePath(QStringLiteral("abc.txt"))));
-    QVERIFY(form5->isVisible());
-
-    // Cancel then brings back no composition window.
-    click(form5, QStringLiteral("Command3"));
-    QVERIFY(!registry().isLoaded(QStringLiteral("Form5")));
-    QVERIFY(!registry().isLoaded(QStringLiteral("Form3")));
-}
-
-void TestSaveWindow::cancelUnloadsAndReturns()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    CompositionWindow *form3 = composeAPaper();
-    PaperSaveWindow *form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    form4->nameBox()->setText(QStringLiteral("abc"));
-    click(form4, QStringLiteral("Command3"));
-    QVERIFY(!registry().isLoaded(QStringLiteral("Form4")));
-    QVERIFY(form3->isVisible());
-    QVERIFY(QDir(bank.dir()).entryList({QStringLiteral("abc*")}).isEmpty());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-    // The next opening starts afresh.
-    form4 = openSaveWindow(form3, QStringLiteral("Command2"));
-    QVERIFY(form4->nameBox()->text().isEmpty());
-    QCOMPARE(form4->folderList()->path(), QDir(bank.dir()).canonicalPath());
-}
-
-void TestSaveWindow::everyControlIsNamedForScreenReaders()
-{
-    TempBank bank(sampleRows(12), kCatalogue);
-    CompositionWindow *form3 = composeAPaper();
-    for (const char *button : {"Command2", "Command8"}) {
-        PaperSaveWindow *window = openSaveWindow(form3, QString::fromLatin1(button));
-        for (QWidget *w : window->findChildren<QWidget *>()) {
-            if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus)
-                continue;
-            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
-            QVERIFY(iface);
-            QVERIFY2(!iface->text(QAccessible::Name).isEmpty() || !iface->text(QAccessible::Description).isEmpty(),
-                     qPrintable(window->objectName() + QLatin1Char(' ') + w->objectName()));
-        }
-    }
-}
+    std::optional<TempBank> m_bank;
+    CompositionWindow *m_form3 = nullptr;
+};
 
 QTEST_MAIN(TestSaveWindow)
 #include "tst_papersavewindow.moc"

@@ -9,122 +9,82 @@ class TestQueryText : public QObject
 {
     Q_OBJECT
 private slots:
-    void theSystemsTextsParse_data();
-    void theSystemsTextsParse();
-    void theSystemsTextsSelectTheRightRows();
-    void categoryQueryIsExactText();
-    void malformedTextsAreRejected_data();
-    void malformedTextsAreRejected();
+    void theSystemsTextsSelectTheRightRows()
+    {
+        QList<QuestionRecord> rows = sampleRows(6, {QStringLiteral("甲"), QStringLiteral("乙")});
+        rows[0].mark = 1;
+        rows[1].mark = 2;
+        rows[2].mark = 2;
+        TempBank bank(rows);
+        QVERIFY(bank.exec(QStringLiteral("UPDATE zk SET 批阅 = NULL WHERE 题号 = 6"))); // no value: never "<>0"
+
+        QuestionCursor cursor;
+        const auto count = [&](const QString &text) {
+            cursor.setRecordSource(text);
+            return cursor.refresh() ? cursor.recordCount() : -1;
+        };
+        QCOMPARE(count(QString::fromUtf8(QueryText::kAllQuestions)), 6);
+        QCOMPARE(count(QString::fromUtf8(QueryText::kAllQuestionsFromList)), 6);
+        QCOMPARE(count(QString::fromUtf8(QueryText::kAnsweredQuestions)), 3);
+        QCOMPARE(count(QString::fromUtf8(QueryText::kWrongForReview)), 2);
+        QCOMPARE(count(QString::fromUtf8(QueryText::kCountRight)), 1);
+        QCOMPARE(count(QString::fromUtf8(QueryText::kCountWrong)), 2);
+        QCOMPARE(count(QStringLiteral("SELECT * FROM zk WHERE 批阅 = 1")), 1); // keywords in capitals
+        QCOMPARE(count(QueryText::categoryQuery(QStringLiteral("乙"))), 3);
+        QCOMPARE(count(QueryText::numberQuery(4)), 1);
+        QCOMPARE(cursor.field(BankSchema::Number).toLongLong(), 4);
+        QCOMPARE(count(QueryText::numberQuery(0)), 0);
+        QCOMPARE(count(QueryText::numberQuery(7)), 0);
+    }
+
+    void categoryQueryIsExactText()
+    {
+        QList<QuestionRecord> rows = sampleRows(4);
+        rows[0].category = QStringLiteral("say \"hi\"");
+        rows[1].category = QStringLiteral("备注");
+        rows[2].category = QStringLiteral("甲 ");
+        rows[3].category = QStringLiteral("甲");
+        TempBank bank(rows);
+
+        QuestionCursor cursor;
+        const auto numbersOf = [&](const QString &label) {
+            cursor.setRecordSource(QueryText::categoryQuery(label));
+            QList<qlonglong> numbers;
+            if (!cursor.refresh())
+                return QList<qlonglong>{-1};
+            for (bool more = cursor.hasCurrentRow(); more; more = cursor.moveNext() && !cursor.isEOF())
+                numbers << cursor.field(BankSchema::Number).toLongLong();
+            return numbers;
+        };
+        QCOMPARE(numbersOf(QStringLiteral("say \"hi\"")), QList<qlonglong>{1});
+        QCOMPARE(numbersOf(QStringLiteral("备注")), QList<qlonglong>{2}); // a text, not the column
+        QCOMPARE(numbersOf(QStringLiteral("甲 ")), QList<qlonglong>{3});  // the blank counts
+        QCOMPARE(numbersOf(QStringLiteral("甲")), QList<qlonglong>{4});
+        QCOMPARE(numbersOf(QStringLiteral("无此类")), QList<qlonglong>{});
+        QCOMPARE(numbersOf(QStringLiteral("x\" or 1=1 or \"")), QList<qlonglong>{});
+    }
+
+    void malformedTextsAreRejected_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("other table") << "select * from users";
+        QTest::newRow("unknown column") << "select * from zk where rowid = 1";
+        QTest::newRow("unterminated") << "select * from zk where 备注 = \"abc";
+        QTest::newRow("trailing junk") << "select * from zk where 批阅 = 1; drop table zk";
+        QTest::newRow("no operator") << "select * from zk where 批阅 1";
+        QTest::newRow("word glued to keyword") << "select * from zkx";
+        QTest::newRow("bare word value") << "select * from zk where 备注 = 答案";
+    }
+
+    void malformedTextsAreRejected()
+    {
+        QFETCH(QString, text);
+        const ParsedQuery q = QueryText::parse(text);
+        QVERIFY(!q.ok);
+        QVERIFY(!q.error.isEmpty());
+    }
 };
-
-void TestQueryText::theSystemsTextsParse_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("column");
-    QTest::addColumn<bool>("notEqual");
-    QTest::addColumn<QVariant>("value");
-    QTest::newRow("all") << "select * from zk" << QString() << false << QVariant();
-    QTest::newRow("all, list entry") << "select * from zk " << QString() << false << QVariant();
-    QTest::newRow("category") << "select * from zk where 备注 = \"03年北京\"" << "备注" << false << QVariant(QStringLiteral("03年北京"));
-    QTest::newRow("answered") << "select * from zk where 批阅 <>0" << "批阅" << true << QVariant(qlonglong(0));
-    QTest::newRow("review") << "select * from zk where 批阅=2" << "批阅" << false << QVariant(qlonglong(2));
-    QTest::newRow("right") << "select * from zk where 批阅 = 1" << "批阅" << false << QVariant(qlonglong(1));
-    QTest::newRow("wrong") << "select * from zk where 批阅 = 2" << "批阅" << false << QVariant(qlonglong(2));
-    QTest::newRow("number") << "select * from zk where 题号 = 42" << "题号" << false << QVariant(qlonglong(42));
-    QTest::newRow("keywords in capitals") << "SELECT * FROM zk WHERE 批阅 = 1" << "批阅" << false << QVariant(qlonglong(1));
-}
-
-void TestQueryText::theSystemsTextsParse()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, column);
-    QFETCH(bool, notEqual);
-    QFETCH(QVariant, value);
-    const ParsedQuery q = QueryText::parse(text);
-    QVERIFY2(q.ok, qPrintable(q.error));
-    QCOMPARE(q.hasFilter, !column.isEmpty());
-    QCOMPARE(q.column, column);
-    QCOMPARE(q.notEqual, notEqual);
-    QCOMPARE(q.value, value);
-}
-
-void TestQueryText::theSystemsTextsSelectTheRightRows()
-{
-    QList<QuestionRecord> rows = sampleRows(6, {QStringLiteral("甲"), QStringLiteral("乙")});
-    rows[0].mark = 1;
-    rows[1].mark = 2;
-    rows[2].mark = 2;
-    TempBank bank(rows);
-    QVERIFY(bank.exec(QStringLiteral("UPDATE zk SET 批阅 = NULL WHERE 题号 = 6"))); // no value: never "<>0"
-
-    QuestionCursor cursor;
-    const auto count = [&](const QString &text) {
-        cursor.setRecordSource(text);
-        return cursor.refresh() ? cursor.recordCount() : -1;
-    };
-    QCOMPARE(count(QString::fromUtf8(QueryText::kAllQuestions)), 6);
-    QCOMPARE(count(QString::fromUtf8(QueryText::kAllQuestionsFromList)), 6);
-    QCOMPARE(count(QString::fromUtf8(QueryText::kAnsweredQuestions)), 3);
-    QCOMPARE(count(QString::fromUtf8(QueryText::kWrongForReview)), 2);
-    QCOMPARE(count(QString::fromUtf8(QueryText::kCountRight)), 1);
-    QCOMPARE(count(QString::fromUtf8(QueryText::kCountWrong)), 2);
-    QCOMPARE(count(QueryText::categoryQuery(QStringLiteral("乙"))), 3);
-    QCOMPARE(count(QueryText::numberQuery(4)), 1);
-    QCOMPARE(cursor.field(BankSchema::Number).toLongLong(), 4);
-    QCOMPARE(count(QueryText::numberQuery(0)), 0);
-    QCOMPARE(count(QueryText::numberQuery(7)), 0);
-}
-
-void TestQueryText::categoryQueryIsExactText()
-{
-    QList<QuestionRecord> rows = sampleRows(4);
-    rows[0].category = QStringLiteral("say \"hi\"");
-    rows[1].category = QStringLiteral("备注");
-    rows[2].category = QStringLiteral("甲 ");
-    rows[3].category = QStringLiteral("甲");
-    TempBank bank(rows);
-
-    QCOMPARE(QueryText::categoryQuery(QStringLiteral("全部中考试题")), QStringLiteral("select * from zk "));
-    QCOMPARE(QueryText::categoryQuery(QStringLiteral("甲")), QStringLiteral("select * from zk where 备注 = \"甲\""));
-
-    QuestionCursor cursor;
-    const auto numbersOf = [&](const QString &label) {
-        cursor.setRecordSource(QueryText::categoryQuery(label));
-        QList<qlonglong> numbers;
-        if (!cursor.refresh())
-            return QList<qlonglong>{-1};
-        for (bool more = cursor.hasCurrentRow(); more; more = cursor.moveNext() && !cursor.isEOF())
-            numbers << cursor.field(BankSchema::Number).toLongLong();
-        return numbers;
-    };
-    QCOMPARE(numbersOf(QStringLiteral("say \"hi\"")), QList<qlonglong>{1});
-    QCOMPARE(numbersOf(QStringLiteral("备注")), QList<qlonglong>{2}); // a text, not the column
-    QCOMPARE(numbersOf(QStringLiteral("甲 ")), QList<qlonglong>{3});  // the blank counts
-    QCOMPARE(numbersOf(QStringLiteral("甲")), QList<qlonglong>{4});
-    QCOMPARE(numbersOf(QStringLiteral("无此类")), QList<qlonglong>{});
-    QCOMPARE(numbersOf(QStringLiteral("x\" or 1=1 or \"")), QList<qlonglong>{});
-}
-
-void TestQueryText::malformedTextsAreRejected_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("other table") << "select * from users";
-    QTest::newRow("unknown column") << "select * from zk where rowid = 1";
-    QTest::newRow("unterminated") << "select * from zk where 备注 = \"abc";
-    QTest::newRow("trailing junk") << "select * from zk where 批阅 = 1; drop table zk";
-    QTest::newRow("no operator") << "select * from zk where 批阅 1";
-    QTest::newRow("word glued to keyword") << "select * from zkx";
-    QTest::newRow("bare word value") << "select * from zk where 备注 = 答案";
-}
-
-void TestQueryText::malformedTextsAreRejected()
-{
-    QFETCH(QString, text);
-    const ParsedQuery q = QueryText::parse(text);
-    QVERIFY(!q.ok);
-    QVERIFY(!q.error.isEmpty());
-}
 
 QTEST_GUILESS_MAIN(TestQueryText)
 #include "tst_querytext.moc"
