@@ -1,6 +1,7 @@
 #include "allwindows.h"
 
 #include "practicewindow.h"
+#include "explanationwindow.h"
 #include "markingwindow.h"
 #include "guidewindow.h"
 #include "aboutwindow.h"
@@ -42,6 +43,9 @@ void registerAllWindows()
     registry.registerWindow(QStringLiteral("Form5"), [paperOf] {
         return new PaperSaveWindow(QStringLiteral("Form5"), PaperSaveWindow::PaperKind::ManualPaper,
                                    paperOf(&CompositionWindow::manualPaper));
+    });
+    registry.registerWindow(QStringLiteral("frmExplain"), [] {
+        return new ExplanationWindow(WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1")));
     });
     registry.registerWindow(QStringLiteral("frmSplash"), [] { return new FarewellSplash; });
     registry.setMainWindow(QStringLiteral("Form1"));
