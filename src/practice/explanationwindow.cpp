@@ -8,9 +8,7 @@
 #include "windowregistry.h"
 #include "windowstyle.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
