@@ -301,15 +301,6 @@ void TestExplanationWindow::neverKeepsTheProgramAlive()
     splash->onBackgroundClick();
     QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
     QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
-
-    // Left open to the end of a confirmed exit, it is unloaded with the rest.
-    resetProgramEnded();
-    form = openPracticeWindow();
-    QVERIFY(openExplanation(form));
-    MessageBox::queueAnswer(MessageBox::Yes);
-    click(form, QStringLiteral("Command8"));
-    QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
-    QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
 }
 
 QTEST_MAIN(TestExplanationWindow)
