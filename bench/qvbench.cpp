@@ -6,6 +6,7 @@
 #include "codepage.h"
 #include "filechooser.h"
 #include "practicewindow.h"
+#include "explanationwindow.h"
 #include "compositionwindow.h"
 #include "papersavewindow.h"
 #include "allwindows.h"
@@ -24,6 +25,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -136,6 +138,13 @@ PracticeWindow *openPracticeWindow(int rows)
     return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
 }
 
+// After each click the program returns to its event loop, which handles
+// what the click posted (repaints, layout requests) before the next one.
+void handlePostedEvents()
+{
+    QCoreApplication::sendPostedEvents();
+}
+
 void BM_NextWithPendingPick(benchmark::State &state)
 {
     PracticeWindow *form = openPracticeWindow(int(state.range(0)));
@@ -151,8 +160,86 @@ void BM_NextWithPendingPick(benchmark::State &state)
         }
         form->optionButton(left % 4)->click();
         next->click();
+        handlePostedEvents();
         --left;
     }
+    WindowRegistry::instance().reset();
+}
+
+// The bank of each size again, with an explanation of 60–200 characters for
+// every question (table jx), in a folder of its own.
+void enterExplainedBank(int rows)
+{
+    const QString dir = QDir::temp().filePath(QStringLiteral("qvbench-jx-%1").arg(rows));
+    if (!QFile::exists(QDir(dir).filePath(QStringLiteral("english.db")))) {
+        const QString from = bankDir(rows);
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir);
+        for (const char *name : {"english.db", "mulu.txt"})
+            QFile::copy(QDir(from).filePath(QString::fromLatin1(name)), QDir(dir).filePath(QString::fromLatin1(name)));
+        QDir::setCurrent(dir);
+        rawExec("CREATE TABLE IF NOT EXISTS jx (\"题号\" INTEGER PRIMARY KEY, \"解析\" TEXT NOT NULL);"
+                "INSERT OR REPLACE INTO jx SELECT \"题号\", '本题考查' || replace(hex(zeroblob(28 + \"题号\" % 71)), '00', '时态') "
+                "FROM zk");
+    }
+    QDir::setCurrent(dir);
+}
+
+PracticeWindow *openPracticeWindowWithExplanation(int rows)
+{
+    WindowRegistry::instance().reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    enterExplainedBank(rows);
+    rawExec("UPDATE zk SET 批阅 = 0, 作答 = 'E' WHERE 批阅 <> 0");
+    auto *form = WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
+    form->menuAction(QStringLiteral("JX"))->trigger();
+    return form;
+}
+
+// "下一题" with a pending pick as above, with the explanation window open:
+// the pick reveals each question's explanation.
+void BM_NextWithPendingPickExplained(benchmark::State &state)
+{
+    PracticeWindow *form = openPracticeWindowWithExplanation(int(state.range(0)));
+    QPushButton *next = form->button(QStringLiteral("Command4"));
+    QPushButton *first = form->button(QStringLiteral("Command2"));
+    auto *explanation = WindowRegistry::instance().findWindow<ExplanationWindow>(QStringLiteral("frmExplain"));
+    int left = form->cursor()->recordCount() - 1;
+    for (auto _ : state) {
+        if (left == 0) {
+            state.PauseTiming();
+            first->click();
+            left = form->cursor()->recordCount() - 1;
+            state.ResumeTiming();
+        }
+        form->optionButton(left % 4)->click();
+        next->click();
+        handlePostedEvents();
+        --left;
+    }
+    state.counters["shown"] = double(explanation->explanationBox()->toPlainText().size());
+    WindowRegistry::instance().reset();
+}
+
+// The window's own share of a move: the row's explanation read, shown and
+// painted (the answer shown, so every question's text is laid out), after a
+// move that nothing else follows.
+void BM_FollowExplanation(benchmark::State &state)
+{
+    PracticeWindow *form = openPracticeWindowWithExplanation(int(state.range(0)));
+    form->button(QStringLiteral("Command1"))->click();
+    auto *explanation = WindowRegistry::instance().findWindow<ExplanationWindow>(QStringLiteral("frmExplain"));
+    QuestionCursor *cursor = form->cursor();
+    for (auto _ : state) {
+        {
+            const QSignalBlocker quiet(cursor);
+            if (!cursor->moveNext() || cursor->isEOF())
+                cursor->moveFirst();
+        }
+        explanation->followCurrentRow();
+        handlePostedEvents();
+    }
+    state.counters["shown"] = double(explanation->explanationBox()->toPlainText().size());
     WindowRegistry::instance().reset();
 }
 
@@ -352,6 +439,8 @@ BENCHMARK(BM_Refresh_All_Floor)->Apply(sizes);
 BENCHMARK(BM_Refresh_Category)->Apply(sizes);
 BENCHMARK(BM_Refresh_Category_Floor)->Apply(sizes);
 BENCHMARK(BM_NextWithPendingPick)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NextWithPendingPickExplained)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FollowExplanation)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreStepBeforeMarking)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MarkingCounts)->Apply(sizes);
 BENCHMARK(BM_ExitReset)->Apply(sizes)->Iterations(5);

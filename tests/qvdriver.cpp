@@ -17,6 +17,8 @@
 //   picked         the letter of the checked option       -> ok <A..D or ->
 //   edit TEXT      corrects the question text (修改试题), TEXT with \n for LF -> ok
 //   question       the question box's text, LF as \n      -> ok <text>
+//   explain N TEXT corrects the explanation (修改解析) to TEXT (\n for LF)
+//                  repeated N times, then 下一题            -> ok <Text2>
 //   messages       the message boxes shown since last asked -> ok <count> <text> | <text> ...
 //   exit           answers ok, then 退出系统 and Yes; prints "ended" when the program ends
 //   hold [MS]      another program's write transaction: BEGIN IMMEDIATE and an
@@ -163,6 +165,14 @@ private:
             form->questionBox()->selectAll();
             form->questionBox()->insertPlainText(unescaped(argument));
             return QStringLiteral("ok");
+        }
+        if (command == QLatin1String("explain")) {
+            form->menuAction(QStringLiteral("XGJX"))->trigger();
+            const int times = argument.section(QLatin1Char(' '), 0, 0).toInt();
+            const QString text = unescaped(argument.section(QLatin1Char(' '), 1)).repeated(times);
+            registry.find(QStringLiteral("frmExplain"))->findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->setPlainText(text);
+            form->button(QStringLiteral("Command4"))->click();
+            return QStringLiteral("ok ") + form->positionBox()->text();
         }
         if (command == QLatin1String("question"))
             return QStringLiteral("ok ") + escaped(form->questionBox()->toPlainText());

@@ -1,5 +1,6 @@
 // The program as a process of its own (qvdriver): killed in the middle of the
-// exit's mark reset on a bank of 100,000 rows, and two instances on one bank.
+// exit's mark reset on a bank of 100,000 rows and in the middle of storing a
+// corrected explanation, and two instances on one bank.
 #include "bankbuilder.h"
 #include "benchbank.h"
 #include "faultsupport.h"
@@ -93,6 +94,7 @@ class TestProcessFaults : public QObject
 private slots:
     void initTestCase();
     void aKillDuringTheExitResetLeavesAllOrNone();
+    void aKillDuringTheStoreOfAnExplanationLeavesOldOrNew();
     void twoInstancesSeeEachOthersStoredRows();
     void twoInstancesStoringAtOnceLoseNothing();
 
@@ -232,6 +234,87 @@ void TestProcessFaults::aKillDuringTheExitResetLeavesAllOrNone()
     qInfo("kills: %d in the middle of writing the reset; outcomes: %d none reset, %d all reset", killedHalfWay,
           outcomeNone, outcomeAll);
     QVERIFY2(killedHalfWay >= 2, "no kill fell in the middle of the reset");
+}
+
+void TestProcessFaults::aKillDuringTheStoreOfAnExplanationLeavesOldOrNew()
+{
+    // Question 1's explanation corrected from a short one to one of about
+    // 6 MB, stored by "下一题": long enough to kill the program while the
+    // store is being written.
+    const int times = 150000;
+    const QString line = QStringLiteral("先找时间状语，再定时态。");
+    const QString command = QStringLiteral("explain %1 %2\\n").arg(times).arg(line);
+    const QString isOld = QStringLiteral("SELECT count(*) FROM jx WHERE \"题号\" = 1 AND \"解析\" = '旧的解析'");
+    const QString isNew = QStringLiteral("SELECT count(*) FROM jx WHERE \"题号\" = 1 AND \"解析\" = "
+                                         "replace(hex(zeroblob(%1)), '00', '%2' || char(10))").arg(times).arg(line);
+    QTemporaryDir source;
+    QString error;
+    QVERIFY2(BenchBank::generate(source.path(), 40, &error), qPrintable(error));
+    const QString sourceDb = QDir(source.path()).filePath(QStringLiteral("english.db"));
+    QVERIFY(execSql(sourceDb, QStringLiteral("INSERT INTO jx VALUES (1, '旧的解析')")));
+    const QString texts = fingerprint(sourceDb);
+
+    // A run to the end first, for the size of the log the store writes.
+    qint64 fullLog = 0;
+    {
+        QTemporaryDir dir;
+        QVERIFY(copyBank(source.path(), dir.path()));
+        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
+        DriverProcess program(dir.path());
+        QVERIFY(program.start());
+        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共40题"));
+        program.send(command);
+        QVERIFY(pollUntil([&] {
+            fullLog = qMax(fullLog, fileSize(db + QStringLiteral("-wal")));
+            program.process().waitForReadyRead(0);
+            return program.process().canReadLine();
+        }, 120000));
+        QCOMPARE(program.readLine(), QStringLiteral("ok 第2题 共40题"));
+        QCOMPARE(program.ask(QStringLiteral("messages")), QStringLiteral("ok 0"));
+        program.kill();
+        QCOMPARE(queryNumber(db, isNew), qint64(1));
+    }
+    QVERIFY(fullLog > 0);
+
+    // Killed as the log grows through the store, and as the committed store
+    // is copied into the bank file.
+    int killedHalfWay = 0;
+    for (const double part : {0.05, 0.5, 0.95, -1.0}) {
+        const bool whenTheBankIsWritten = part < 0;
+        QTemporaryDir dir;
+        QVERIFY(copyBank(source.path(), dir.path()));
+        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
+        const QString log = db + QStringLiteral("-wal");
+        DriverProcess program(dir.path());
+        QVERIFY(program.start());
+        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共40题"));
+        const qint64 bankWritten = modified(db);
+        const qint64 threshold = qint64(part * double(fullLog));
+        program.send(command);
+        const bool reached = pollUntil([&] {
+            const bool due = whenTheBankIsWritten ? modified(db) != bankWritten : fileSize(log) > threshold;
+            return due || program.process().waitForFinished(0);
+        }, 120000);
+        const qint64 logAtKill = fileSize(log);
+        ::kill(pid_t(program.pid()), SIGKILL);
+        QVERIFY(program.waitForEnd());
+        const bool finished = program.process().readAllStandardOutput().contains("ok 第2题");
+        QVERIFY(reached);
+
+        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+        QCOMPARE(fingerprint(db), texts);
+        const qint64 old = queryNumber(db, isOld);
+        const qint64 stored = queryNumber(db, isNew);
+        QCOMPARE(old + stored, qint64(1)); // the one or the other, whole
+        if (whenTheBankIsWritten)
+            QCOMPARE(stored, qint64(1)); // copied only once committed
+        if (!finished && !whenTheBankIsWritten && logAtKill > 0)
+            ++killedHalfWay;
+        qInfo("killed at %s (log %lld of %lld bytes, store %s): %s", whenTheBankIsWritten ? "the copy into the bank"
+              : qPrintable(QStringLiteral("%1%").arg(part * 100)), logAtKill, fullLog,
+              finished ? "done" : "not done", stored ? "new explanation" : "old explanation");
+    }
+    QVERIFY2(killedHalfWay >= 1, "no kill fell in the middle of the store");
 }
 
 void TestProcessFaults::twoInstancesSeeEachOthersStoredRows()

@@ -393,6 +393,48 @@ std::optional<QuestionCursor::SideWrite> QuestionCursor::pendingSideWrite(const 
     return row->sideWrites.value(key);
 }
 
+std::optional<QVariant> QuestionCursor::readSideValue(const QByteArray &sql, const QVariantList &values)
+{
+    if (!m_handle)
+        return std::nullopt;
+    sqlite3_stmt *st = m_statements.value(sql);
+    if (!st) {
+        // Not cached when it fails (a table not there yet): tried again next time.
+        if (sqlite3_prepare_v2(m_handle, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(st);
+            return std::nullopt;
+        }
+        m_statements.insert(sql, st);
+    }
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    for (int i = 0; i < values.size(); ++i) {
+        if (!bindVariant(st, i + 1, values.at(i)))
+            return std::nullopt;
+    }
+    std::optional<QVariant> result;
+    if (sqlite3_step(st) == SQLITE_ROW) {
+        switch (sqlite3_column_type(st, 0)) {
+        case SQLITE_INTEGER:
+            result = QVariant(qlonglong(sqlite3_column_int64(st, 0)));
+            break;
+        case SQLITE_FLOAT:
+            result = QVariant(sqlite3_column_double(st, 0));
+            break;
+        case SQLITE_NULL:
+            result = QVariant();
+            break;
+        default: {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
+            result = QVariant(QString::fromUtf8(text, sqlite3_column_bytes(st, 0)));
+            break;
+        }
+        }
+    }
+    sqlite3_reset(st); // no read transaction left open
+    return result;
+}
+
 qint32 QuestionCursor::indexOfRowid(qint64 rowid) const
 {
     const auto it = std::lower_bound(m_rows.cbegin(), m_rows.cend(), rowid,
@@ -402,6 +444,10 @@ qint32 QuestionCursor::indexOfRowid(qint64 rowid) const
 
 void QuestionCursor::addLeaveHook(QObject *owner, std::function<void()> hook)
 {
+    // A window opened and closed again and again leaves no trail of hooks.
+    m_leaveHooks.erase(std::remove_if(m_leaveHooks.begin(), m_leaveHooks.end(),
+                                      [](const auto &entry) { return entry.first.isNull(); }),
+                       m_leaveHooks.end());
     m_leaveHooks.emplace_back(owner, std::move(hook));
 }
 

@@ -73,6 +73,13 @@ public:
     bool setSideWrite(const QString &key, const SideWrite &write);
     // The side write under key still pending for the current row, if any.
     std::optional<SideWrite> pendingSideWrite(const QString &key) const;
+    // A read from another table of the bank on this cursor's connection (the
+    // explanation of the current question): the first column of the first
+    // row that sql returns, its values bound to "?" in order. None when there
+    // is no such row, when the table does not exist (yet) or the bank is not
+    // open; such a read opens nothing and leaves lastError() as it was. The
+    // statement stays prepared for the next read.
+    std::optional<QVariant> readSideValue(const QByteArray &sql, const QVariantList &values);
 
     // Refills whatever shows the current row (after a run of quiet moves).
     void showCurrent() { emit currentChanged(); }

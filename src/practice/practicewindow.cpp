@@ -3,6 +3,7 @@
 #include "bankexport.h"
 #include "boundfield.h"
 #include "catalogue.h"
+#include "explanationwindow.h"
 #include "ui_practicewindow.h"
 #include "windowstyle.h"
 #include "messagebox.h"
@@ -151,10 +152,14 @@ void PracticeWindow::buildMenu(QMenuBar *menu)
             this, &PracticeWindow::editQuestion);
     connect(named(edit->addAction(QStringLiteral("修改答案")), QStringLiteral("XGDA")), &QAction::triggered,
             this, &PracticeWindow::editAnswer);
+    connect(named(edit->addAction(QStringLiteral("修改解析")), QStringLiteral("XGJX")), &QAction::triggered,
+            this, &PracticeWindow::editExplanation);
     connect(named(menu->addAction(QStringLiteral("自动阅卷")), QStringLiteral("ZDYJ")), &QAction::triggered,
             this, &PracticeWindow::openMarking);
     connect(named(menu->addAction(QStringLiteral("电脑组卷")), QStringLiteral("ZJ")), &QAction::triggered,
             this, &PracticeWindow::openCompositionFirstPage);
+    connect(named(menu->addAction(QStringLiteral("试题解析")), QStringLiteral("JX")), &QAction::triggered,
+            this, &PracticeWindow::openExplanation);
     connect(named(menu->addAction(QStringLiteral("帮助")), QStringLiteral("HELP")), &QAction::triggered,
             this, &PracticeWindow::openGuide);
     connect(named(menu->addAction(QStringLiteral("关于")), QStringLiteral("ABOUT")), &QAction::triggered,
@@ -400,6 +405,12 @@ void PracticeWindow::editAnswer()
     m_answerBox->setFocus();
 }
 
+void PracticeWindow::editExplanation()
+{
+    if (auto *explanation = qobject_cast<ExplanationWindow *>(openExplanation()))
+        explanation->startEditing();
+}
+
 // ---- Menu, command buttons and exit -----------------------------------------
 
 void PracticeWindow::storeCurrentRow()
@@ -434,6 +445,11 @@ void PracticeWindow::openCompositionFirstPage()
 void PracticeWindow::openGuide()
 {
     selectFirstTab(WindowRegistry::instance().show(QStringLiteral("Form6")));
+}
+
+QWidget *PracticeWindow::openExplanation()
+{
+    return WindowRegistry::instance().show(QStringLiteral("frmExplain"));
 }
 
 void PracticeWindow::openAbout()

@@ -65,6 +65,8 @@ public:
     void openAbout();
     void editQuestion();
     void editAnswer();
+    void editExplanation();
+    QWidget *openExplanation();
     void onOptionPicked(int index);
     void onCategoryPicked(int index);
     void onCategoryChanged();

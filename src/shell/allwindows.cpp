@@ -1,6 +1,7 @@
 #include "allwindows.h"
 
 #include "practicewindow.h"
+#include "explanationwindow.h"
 #include "markingwindow.h"
 #include "guidewindow.h"
 #include "aboutwindow.h"
@@ -62,6 +63,9 @@ void registerAllWindows()
                                              if (PracticeWindow *window = practice())
                                                  window->showImportedBank();
                                          }});
+    });
+    registry.registerWindow(QStringLiteral("frmExplain"), [] {
+        return new ExplanationWindow(WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1")));
     });
     registry.registerWindow(QStringLiteral("frmSplash"), [] { return new FarewellSplash; });
     registry.setMainWindow(QStringLiteral("Form1"));

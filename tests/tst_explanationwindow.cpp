@@ -1,0 +1,307 @@
+#include "bankschema.h"
+#include "explanationwindow.h"
+#include "faultsupport.h"
+#include "farewellsplash.h"
+#include "markingwindow.h"
+#include "messagebox.h"
+#include "practicewindow.h"
+#include "questioncursor.h"
+#include "testsupport.h"
+#include "windowregistry.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace {
+
+const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLiteral("甲"), QStringLiteral("乙"),
+                             QStringLiteral("空类")};
+const QString kNotYet = QStringLiteral("选择答案或显示答案后，这里显示本题的解析。");
+const QString kNone = QStringLiteral("本题暂无解析。");
+
+QString explanationOf(int number)
+{
+    return QStringLiteral("第%1题考查时态。\n注意时间状语。").arg(number);
+}
+
+// Rows 1, 3, 5 … are 甲, 2, 4, 6 … 乙; answers cycle A, B, C, D; every row
+// but the last has an explanation.
+QList<QuestionRecord> explainedRows(int n)
+{
+    QList<QuestionRecord> rows = sampleRows(n, {QStringLiteral("甲"), QStringLiteral("乙")});
+    for (int i = 0; i + 1 < n; ++i)
+        rows[i].explanation = explanationOf(i + 1);
+    return rows;
+}
+
+PracticeWindow *openPracticeWindow()
+{
+    setUpGuiTesting();
+    resetProgramEnded();
+    MessageBox::clearShown();
+    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
+}
+
+ExplanationWindow *explanationWindow()
+{
+    return WindowRegistry::instance().findWindow<ExplanationWindow>(QStringLiteral("frmExplain"));
+}
+
+ExplanationWindow *openExplanation(PracticeWindow *form)
+{
+    form->menuAction(QStringLiteral("JX"))->trigger();
+    return explanationWindow();
+}
+
+void click(PracticeWindow *form, const QString &name)
+{
+    form->button(name)->click();
+}
+
+void pickCategory(PracticeWindow *form, const QString &label)
+{
+    const int index = form->categoryList()->findText(label, Qt::MatchExactly);
+    form->categoryList()->setCurrentIndex(index);
+    emit form->categoryList()->activated(index);
+}
+
+QString shownText(ExplanationWindow *w)
+{
+    return w->explanationBox()->toPlainText();
+}
+
+QString heading(ExplanationWindow *w)
+{
+    return w->headingLabel()->text();
+}
+
+bool hasExplanationTable(const TempBank &bank)
+{
+    return withTestConnection(bank.dbPath(), [](QSqlDatabase &db) { return BankSchema::hasExplanationTable(db); });
+}
+
+// The stored explanation; "<none>" when the question has no row in jx.
+QString storedExplanation(const TempBank &bank, int number)
+{
+    return withTestConnection(bank.dbPath(), [&](QSqlDatabase &db) {
+        return BankSchema::readExplanation(db, number).value_or(QStringLiteral("<none>"));
+    });
+}
+
+} // namespace
+
+class TestExplanationWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { MessageBox::setTestMode(true); }
+    void cleanup() { closeAllWindows(); }
+
+    void keptBackUntilAPickOrTheAnswerIsShown();
+    void followsCategoryPicksTheReviewAndTheReturn();
+    void editsAreStoredWhenTheRowIsLeft();
+    void aReadOnlyBankGetsNoTableAndOneMessage();
+    void neverKeepsTheProgramAlive();
+};
+
+void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShown()
+{
+    TempBank bank(explainedRows(4), kCatalogue);
+    PracticeWindow *form = openPracticeWindow();
+    ExplanationWindow *w = openExplanation(form);
+    QVERIFY(w && w->isVisible());
+    QCOMPARE(heading(w), QStringLiteral("第1题"));
+    QCOMPARE(shownText(w), kNotYet);
+
+    form->optionButton(2)->click(); // a wrong pick reveals it as well
+    QCOMPARE(shownText(w), explanationOf(1));
+    click(form, QStringLiteral("Command4"));
+    QCOMPARE(heading(w), QStringLiteral("第2题"));
+    QCOMPARE(shownText(w), kNotYet);
+    click(form, QStringLiteral("Command1")); // 显示
+    QCOMPARE(shownText(w), explanationOf(2));
+    click(form, QStringLiteral("Command4")); // the answer stays shown: so does the explanation
+    QCOMPARE(shownText(w), explanationOf(3));
+    click(form, QStringLiteral("Command4"));
+    QCOMPARE(heading(w), QStringLiteral("第4题"));
+    QCOMPARE(shownText(w), kNone);
+    click(form, QStringLiteral("Command1")); // 隐藏
+    QCOMPARE(shownText(w), kNone);
+    click(form, QStringLiteral("Command3"));
+    QCOMPARE(shownText(w), kNotYet);
+    click(form, QStringLiteral("Command3"));
+    click(form, QStringLiteral("Command3")); // question 1 with its stored pick
+    QCOMPARE(heading(w), QStringLiteral("第1题"));
+    QVERIFY(form->optionButton(2)->isChecked());
+    QCOMPARE(shownText(w), explanationOf(1));
+    QVERIFY(w->explanationBox()->isReadOnly());
+
+    // Asked for again, the same window comes to the front; nothing was said
+    // and nothing but the pick was written.
+    QCOMPARE(openExplanation(form), w);
+    QVERIFY(MessageBox::shown().isEmpty());
+    QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("C"));
+    QCOMPARE(storedExplanation(bank, 1), explanationOf(1));
+    QCOMPARE(storedExplanation(bank, 4), QStringLiteral("<none>"));
+}
+
+void TestExplanationWindow::followsCategoryPicksTheReviewAndTheReturn()
+{
+    TempBank bank(explainedRows(7), kCatalogue);
+    PracticeWindow *form = openPracticeWindow();
+    ExplanationWindow *w = openExplanation(form);
+    click(form, QStringLiteral("Command1"));
+
+    pickCategory(form, QStringLiteral("乙")); // rows 2, 4, 6
+    QCOMPARE(heading(w), QStringLiteral("第1题"));
+    QCOMPARE(shownText(w), explanationOf(2));
+    click(form, QStringLiteral("Command4"));
+    QCOMPARE(shownText(w), explanationOf(4));
+    form->optionButton(0)->click(); // row 4, answer D: wrong
+    click(form, QStringLiteral("Command5"));
+    QCOMPARE(heading(w), QStringLiteral("第3题"));
+    QCOMPARE(shownText(w), explanationOf(6));
+
+    // The review of the wrong answers shows row 4 only.
+    click(form, QStringLiteral("Command6"));
+    auto *marking = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
+    QVERIFY(marking);
+    marking->button(QStringLiteral("Command6"))->click();
+    marking->button(QStringLiteral("Command14"))->click();
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共1题"));
+    QCOMPARE(heading(w), QStringLiteral("第1题"));
+    QCOMPARE(shownText(w), explanationOf(4));
+
+    pickCategory(form, QStringLiteral("空类")); // an empty set shows nothing
+    QCOMPARE(heading(w), QString());
+    QCOMPARE(shownText(w), QString());
+
+    form->showWholeBank(); // the return from the composition window
+    QCOMPARE(heading(w), QStringLiteral("第1题"));
+    QCOMPARE(shownText(w), explanationOf(1));
+}
+
+void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
+{
+    // A bank from before explanations: no table jx.
+    TempBank bank(sampleRows(3), kCatalogue);
+    QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx")));
+    PracticeWindow *form = openPracticeWindow();
+    ExplanationWindow *w = openExplanation(form);
+    click(form, QStringLiteral("Command1"));
+    for (int k = 0; k < 3; ++k) {
+        QCOMPARE(shownText(w), kNone);
+        if (k < 2)
+            click(form, QStringLiteral("Command4"));
+    }
+    click(form, QStringLiteral("Command2"));
+    QVERIFY(!hasExplanationTable(bank)); // reading creates nothing
+
+    // Typed, and stored with the row when "下一题" leaves it; the table is
+    // made for it. "下一题" ends the edit as it does for the question.
+    form->menuAction(QStringLiteral("XGJX"))->trigger();
+    QVERIFY(w->isEditing() && !w->explanationBox()->isReadOnly());
+    QCOMPARE(shownText(w), QString());
+    QTest::keyClicks(w->explanationBox(), QStringLiteral("Look at the time first."));
+    QVERIFY(!hasExplanationTable(bank));
+    click(form, QStringLiteral("Command4"));
+    QCOMPARE(storedExplanation(bank, 1), QStringLiteral("Look at the time first."));
+    QVERIFY(!w->isEditing() && w->explanationBox()->isReadOnly());
+    QCOMPARE(shownText(w), kNone);
+
+    // A text set through the accessibility interface counts like typing;
+    // "上一题" stores it and keeps the edit going.
+    form->menuAction(QStringLiteral("XGJX"))->trigger();
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(w->explanationBox());
+    QVERIFY(box);
+    box->setText(QAccessible::Value, QStringLiteral("第二题：\n两行"));
+    QCOMPARE(shownText(w), QStringLiteral("第二题：\n两行"));
+    click(form, QStringLiteral("Command3"));
+    QCOMPARE(storedExplanation(bank, 2), QStringLiteral("第二题：\n两行"));
+    QVERIFY(w->isEditing());
+    QCOMPARE(shownText(w), QStringLiteral("Look at the time first."));
+
+    // Emptied: the question's row goes.
+    w->explanationBox()->selectAll();
+    QTest::keyClick(w->explanationBox(), Qt::Key_Delete);
+    click(form, QStringLiteral("Command4"));
+    QCOMPARE(storedExplanation(bank, 1), QStringLiteral("<none>"));
+    click(form, QStringLiteral("Command3"));
+    QCOMPARE(shownText(w), kNone);
+
+    // Closing the window in the middle of an edit keeps what was typed for
+    // the row, stored by the practice window's next store step.
+    form->menuAction(QStringLiteral("XGJX"))->trigger();
+    QTest::keyClicks(w->explanationBox(), QStringLiteral("Typed before closing."));
+    w->close();
+    QVERIFY(!explanationWindow());
+    QCOMPARE(storedExplanation(bank, 1), QStringLiteral("<none>"));
+    form->menuAction(QStringLiteral("ZDYJ"))->trigger();
+    QCOMPARE(storedExplanation(bank, 1), QStringLiteral("Typed before closing."));
+
+    QCOMPARE(bank.stored(1, QStringLiteral("试题")).toString(), sampleRows(1).at(0).question);
+    QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void TestExplanationWindow::aReadOnlyBankGetsNoTableAndOneMessage()
+{
+    TempBank bank(sampleRows(3), kCatalogue);
+    QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx")));
+    QVERIFY(QFile::setPermissions(bank.dbPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                                  | QFile::WriteOther | QFile::ExeOther));
+    {
+        OrdinaryFileAccess ordinary;
+        QVERIFY2(ordinary.active(), "the file-system user cannot be switched: permissions would not apply");
+        QVERIFY(!canWrite(bank.dbPath()));
+        PracticeWindow *form = openPracticeWindow();
+        form->menuAction(QStringLiteral("XGJX"))->trigger();
+        ExplanationWindow *w = explanationWindow();
+        QTest::keyClicks(w->explanationBox(), QStringLiteral("Cannot be stored."));
+        click(form, QStringLiteral("Command4"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("作答或修改暂时无法存入题库（题库文件是只读的）")));
+
+        // Back on the row, the window shows what is still waiting to be stored.
+        click(form, QStringLiteral("Command3"));
+        click(form, QStringLiteral("Command1"));
+        QCOMPARE(shownText(w), QStringLiteral("Cannot be stored."));
+        QCOMPARE(MessageBox::shown().size(), 1);
+
+        // The exit counts it among the corrections not stored.
+        MessageBox::queueAnswer(MessageBox::Yes);
+        click(form, QStringLiteral("Command8"));
+        QVERIFY2(MessageBox::last().text.contains(QStringLiteral("有1道试题的修改没有存入题库")),
+                 qPrintable(MessageBox::last().text));
+        closeAllWindows();
+    }
+    QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(!hasExplanationTable(bank));
+    QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
+}
+
+void TestExplanationWindow::neverKeepsTheProgramAlive()
+{
+    // The practice window closed and its farewell clicked away at once: the
+    // explanation window goes with them and the program ends.
+    TempBank bank(explainedRows(2), kCatalogue);
+    PracticeWindow *form = openPracticeWindow();
+    form->show();
+    QVERIFY(openExplanation(form));
+    form->close();
+    auto *splash = WindowRegistry::instance().findWindow<FarewellSplash>(QStringLiteral("frmSplash"));
+    QVERIFY(splash);
+    splash->onBackgroundClick();
+    QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
+    QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
+}
+
+QTEST_MAIN(TestExplanationWindow)
+#include "tst_explanationwindow.moc"
