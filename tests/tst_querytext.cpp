@@ -32,6 +32,12 @@ void TestQueryText::theSystemsTextsParse_data()
     QTest::newRow("wrong") << "select * from zk where 批阅 = 2" << "批阅" << false << QVariant(qlonglong(2));
     QTest::newRow("number") << "select * from zk where 题号 = 42" << "题号" << false << QVariant(qlonglong(42));
     QTest::newRow("keywords in capitals") << "SELECT * FROM zk WHERE 批阅 = 1" << "批阅" << false << QVariant(qlonglong(1));
+    // A list travels as one JSON array, bound as a single value.
+    QTest::newRow("number list") << "select * from zk where 题号 in (3, 17,9007199254740993)" << "题号" << false
+                                 << QVariant(QStringLiteral("[3,17,9007199254740993]"));
+    QTest::newRow("text list") << "select * from zk where 备注 IN (\"a\"\"b\", \"]\")" << "备注" << false
+                               << QVariant(QStringLiteral("[\"a\\\"b\",\"]\"]"));
+    QTest::newRow("empty list") << "select * from zk where 题号 in ()" << "题号" << false << QVariant(QStringLiteral("[]"));
 }
 
 void TestQueryText::theSystemsTextsParse()
@@ -73,6 +79,15 @@ void TestQueryText::theSystemsTextsSelectTheRightRows()
     QCOMPARE(cursor.field(BankSchema::Number).toLongLong(), 4);
     QCOMPARE(count(QueryText::numberQuery(0)), 0);
     QCOMPARE(count(QueryText::numberQuery(7)), 0);
+
+    // A list of numbers: those rows in bank order, whatever the list's order.
+    QCOMPARE(QueryText::numberListQuery({5, 2, 9}), QStringLiteral("select * from zk where 题号 in (5, 2, 9)"));
+    QCOMPARE(count(QueryText::numberListQuery({5, 2, 9})), 2);
+    QCOMPARE(cursor.field(BankSchema::Number).toLongLong(), 2);
+    QVERIFY(cursor.moveNext());
+    QCOMPARE(cursor.field(BankSchema::Number).toLongLong(), 5);
+    QCOMPARE(count(QueryText::numberListQuery({})), 0);
+    QCOMPARE(count(QStringLiteral("select * from zk where 备注 in (\"乙\", \"x\")")), 3);
 }
 
 void TestQueryText::categoryQueryIsExactText()
@@ -116,6 +131,10 @@ void TestQueryText::malformedTextsAreRejected_data()
     QTest::newRow("no operator") << "select * from zk where 批阅 1";
     QTest::newRow("word glued to keyword") << "select * from zkx";
     QTest::newRow("bare word value") << "select * from zk where 备注 = 答案";
+    QTest::newRow("list without brackets") << "select * from zk where 题号 in 1, 2";
+    QTest::newRow("unclosed list") << "select * from zk where 题号 in (1, 2";
+    QTest::newRow("list with a gap") << "select * from zk where 题号 in (1, , 2)";
+    QTest::newRow("list and more") << "select * from zk where 题号 in (1) or 1=1";
 }
 
 void TestQueryText::malformedTextsAreRejected()
