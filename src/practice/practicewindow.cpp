@@ -2,6 +2,7 @@
 
 #include "boundfield.h"
 #include "catalogue.h"
+#include "learningrecord.h"
 #include "ui_practicewindow.h"
 #include "windowstyle.h"
 #include "messagebox.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDateTime>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -149,6 +151,10 @@ void PracticeWindow::buildMenu(QMenuBar *menu)
             this, &PracticeWindow::openGuide);
     connect(named(menu->addAction(QStringLiteral("关于")), QStringLiteral("ABOUT")), &QAction::triggered,
             this, &PracticeWindow::openAbout);
+    // The learning record stands right before "帮助".
+    auto *record = named(new QAction(QStringLiteral("学习记录"), menu), QStringLiteral("XXJL"));
+    menu->insertAction(menuAction(QStringLiteral("HELP")), record);
+    connect(record, &QAction::triggered, this, &PracticeWindow::openLearningRecord);
 }
 
 QRadioButton *PracticeWindow::optionButton(int index) const
@@ -309,7 +315,7 @@ void PracticeWindow::selectOption(int index)
         const QSignalBlocker block(m_options);
         optionButton(index)->setChecked(true);
     }
-    onOptionPicked(index);
+    markPick(false); // a stored pick shown again: no new answer
 }
 
 void PracticeWindow::clearOptions()
@@ -321,6 +327,11 @@ void PracticeWindow::clearOptions()
 }
 
 void PracticeWindow::onOptionPicked(int)
+{
+    markPick(true);
+}
+
+void PracticeWindow::markPick(bool byUser)
 {
     if (!m_cursor->hasCurrentRow())
         return; // an empty set has no row to mark
@@ -334,8 +345,16 @@ void PracticeWindow::onOptionPicked(int)
         if (letter == QLatin1String(BankSchema::kNoPick))
             letter = QString(kLetters.at(k));
     }
-    m_cursor->setField(BankSchema::Mark, right ? BankSchema::Right : BankSchema::Wrong);
+    const int mark = right ? BankSchema::Right : BankSchema::Wrong;
+    m_cursor->setField(BankSchema::Mark, mark);
     m_cursor->setField(BankSchema::Picked, letter);
+    // The user's answer goes into the learning record with the row's store
+    // (never on a bank that cannot be written: nothing to tell beyond the mark).
+    const QVariant number = m_cursor->field(BankSchema::Number);
+    if (byUser && !m_cursor->isReadOnly() && number.typeId() == QMetaType::LongLong)
+        m_cursor->setSideWrite(QString::fromLatin1(LearningRecord::kSideWriteKey),
+                               LearningRecord::answerWrite(number.toLongLong(), letter, mark,
+                                                           QDateTime::currentDateTime()));
 }
 
 void PracticeWindow::toggleAnswer()
@@ -418,6 +437,12 @@ void PracticeWindow::openGuide()
 void PracticeWindow::openAbout()
 {
     WindowRegistry::instance().show(QStringLiteral("frmAbout"));
+}
+
+void PracticeWindow::openLearningRecord()
+{
+    storeCurrentRow(); // the pick just made counts in the record
+    WindowRegistry::instance().show(QStringLiteral("frmRecord"));
 }
 
 void PracticeWindow::confirmExit()

@@ -58,6 +58,7 @@ public:
     void openGuide();
     void openCompositionFirstPage();
     void openAbout();
+    void openLearningRecord();
     void editQuestion();
     void editAnswer();
     void onOptionPicked(int index);
@@ -71,6 +72,7 @@ private:
     void refreshPositionText();
     void restoreOptions();
     void selectOption(int index);
+    void markPick(bool byUser);
     void clearOptions();
     void storeCurrentRow();
     void setBoxesLocked(bool locked);
