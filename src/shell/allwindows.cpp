@@ -2,6 +2,7 @@
 
 #include "practicewindow.h"
 #include "markingwindow.h"
+#include "learningrecordwindow.h"
 #include "guidewindow.h"
 #include "aboutwindow.h"
 #include "compositionwindow.h"
@@ -16,6 +17,7 @@ void registerAllWindows()
     registry.registerWindow(QStringLiteral("Form2"), [] { return new MarkingWindow; });
     registry.registerWindow(QStringLiteral("Form6"), [] { return new GuideWindow; });
     registry.registerWindow(QStringLiteral("frmAbout"), [] { return new AboutWindow; });
+    registry.registerWindow(QStringLiteral("frmRecord"), [] { return new LearningRecordWindow; });
     registry.registerWindow(QStringLiteral("Form3"), [] {
         const auto practice = [] {
             return WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1"));

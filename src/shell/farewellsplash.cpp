@@ -42,7 +42,7 @@ void FarewellSplash::endProgram()
     WindowRegistry &registry = WindowRegistry::instance();
     const QString order[] = {QStringLiteral("Form1"), QStringLiteral("frmSplash"), QStringLiteral("Form2"),
                              QStringLiteral("Form3"), QStringLiteral("Form4"), QStringLiteral("Form5"),
-                             QStringLiteral("Form6"), QStringLiteral("frmAbout")};
+                             QStringLiteral("Form6"), QStringLiteral("frmAbout"), QStringLiteral("frmRecord")};
     for (const QString &name : order)
         registry.unload(name);
 }
