@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace LearningRecord {
 namespace {
@@ -30,15 +31,6 @@ int dayKey(const unsigned char *text, int length)
     return key;
 }
 
-// One question's answers in the record.
-struct Tally
-{
-    qint64 answers = 0;
-    qint64 right = 0;
-    int lastMark = 0;
-    bool inBank = false;
-};
-
 class Statement
 {
 public:
@@ -54,6 +46,59 @@ private:
 };
 
 } // namespace
+
+// One question's answers in the record.
+struct Tally
+{
+    qint32 answers = 0;
+    qint32 right = 0;
+    qint8 lastMark = 0;
+    bool inBank = false;
+};
+
+// The tallies by 题号: an array over the bank's range of numbers (1..N as a
+// rule), so that a record of 100,000 answers is counted without a hash
+// lookup for each; numbers outside the range go to a hash.
+class Tallies
+{
+public:
+    Tallies(qint64 first, qint64 last)
+        : m_first(first)
+    {
+        if (last >= first && last - first < kMostInArray)
+            m_array.resize(size_t(last - first + 1));
+    }
+    Tally &operator[](qint64 number)
+    {
+        const quint64 at = quint64(number - m_first);
+        return at < m_array.size() ? m_array[at] : m_others[number];
+    }
+    // The tally of a question with answers, or nullptr.
+    Tally *find(qint64 number)
+    {
+        const quint64 at = quint64(number - m_first);
+        if (at < m_array.size())
+            return m_array[at].answers > 0 ? &m_array[at] : nullptr;
+        const auto found = m_others.find(number);
+        return found == m_others.end() ? nullptr : &*found;
+    }
+    template<typename Fn>
+    void forEach(Fn fn) const
+    {
+        for (const Tally &tally : m_array) {
+            if (tally.answers > 0)
+                fn(tally);
+        }
+        for (const Tally &tally : m_others)
+            fn(tally);
+    }
+
+private:
+    static constexpr qint64 kMostInArray = qint64(1) << 22;
+    qint64 m_first;
+    std::vector<Tally> m_array;
+    QHash<qint64, Tally> m_others;
+};
 
 QByteArray createTableSql()
 {
@@ -172,89 +217,103 @@ bool Reader::read(const QDate &today, Summary *summary)
         return finish(true);
     }
 
-    // The record in the order it was stored: the latest answer to a question last.
-    QHash<qint64, Tally> questions;
-    QSet<int> days;
-    const qint64 firstChartDay = s.lastDays.first().day.toJulianDay();
-    int lastKey = -2;
-    qint64 lastChartIndex = -1;
-    {
-        Statement st(m_handle, "SELECT \"题号\", \"批阅\", \"时间\" FROM lx ORDER BY \"序号\"");
-        if (!st)
-            return finish(false);
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-            const qint64 number = sqlite3_column_int64(st.get(), 0);
-            const int mark = sqlite3_column_int(st.get(), 1);
-            const bool right = mark == 1;
-            ++s.answers;
-            s.right += right;
-            Tally &tally = questions[number];
-            ++tally.answers;
-            tally.right += right;
-            tally.lastMark = mark;
-
-            const int key = dayKey(sqlite3_column_text(st.get(), 2), sqlite3_column_bytes(st.get(), 2));
-            if (key < 0)
-                continue;
-            if (key != lastKey) { // the rows of one day come one after another
-                lastKey = key;
-                days.insert(key);
-                const QDate day(key / 10000, key / 100 % 100, key % 100);
-                lastChartIndex = day.isValid() ? day.toJulianDay() - firstChartDay : -1;
-            }
-            if (lastChartIndex >= 0 && lastChartIndex < kChartDays) {
-                DayLine &line = s.lastDays[lastChartIndex];
-                ++line.answers;
-                line.right += right;
-            }
-        }
-        if (rc != SQLITE_DONE)
-            return finish(false);
-    }
-    s.days = days.size();
-
-    // The questions in bank order: their categories, and the notebook.
-    QHash<QString, CategoryLine> categories;
-    {
-        Statement st(m_handle, "SELECT \"题号\", \"备注\" FROM zk ORDER BY rowid");
-        if (!st)
-            return finish(false);
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-            const auto found = questions.find(sqlite3_column_int64(st.get(), 0));
-            if (found == questions.end() || found->inBank)
-                continue;
-            found->inBank = true;
-            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 1));
-            const QString category = QString::fromUtf8(text, sqlite3_column_bytes(st.get(), 1));
-            CategoryLine &line = categories[category];
-            line.answers += found->answers;
-            line.right += found->right;
-            if (found->lastMark == 2)
-                s.notebook << found.key();
-        }
-        if (rc != SQLITE_DONE)
-            return finish(false);
-    }
-    // Answers to questions no longer in the bank count without a category.
-    for (const Tally &tally : std::as_const(questions)) {
-        if (tally.inBank)
-            continue;
-        CategoryLine &line = categories[QString()];
-        line.answers += tally.answers;
-        line.right += tally.right;
-    }
-    for (auto it = categories.begin(); it != categories.end(); ++it) {
-        it->category = it.key();
-        s.categories << *it;
-    }
+    Tallies tallies(number("SELECT min(\"题号\") FROM zk"), number("SELECT max(\"题号\") FROM zk"));
+    if (!readAnswers(&tallies, &s) || !readQuestions(&tallies, &s))
+        return finish(false);
     std::sort(s.categories.begin(), s.categories.end(), weakerFirst);
 
     *summary = s;
     m_readVersion = version;
     m_readDay = today;
     return finish(true);
+}
+
+qint64 Reader::number(const char *sql)
+{
+    Statement st(m_handle, sql);
+    return (st && sqlite3_step(st.get()) == SQLITE_ROW) ? sqlite3_column_int64(st.get(), 0) : 0;
+}
+
+bool Reader::readAnswers(Tallies *tallies, Summary *s)
+{
+    // In the order stored: the latest answer to a question comes last.
+    Statement st(m_handle, "SELECT \"题号\", \"批阅\", \"时间\" FROM lx ORDER BY \"序号\"");
+    if (!st)
+        return false;
+    QSet<int> days;
+    const qint64 firstChartDay = s->lastDays.first().day.toJulianDay();
+    int lastKey = -2;
+    qint64 chartIndex = -1;
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        const int mark = sqlite3_column_int(st.get(), 1);
+        const bool right = mark == 1;
+        ++s->answers;
+        s->right += right;
+        Tally &tally = (*tallies)[sqlite3_column_int64(st.get(), 0)];
+        ++tally.answers;
+        tally.right += right;
+        tally.lastMark = qint8(mark);
+
+        const int key = dayKey(sqlite3_column_text(st.get(), 2), sqlite3_column_bytes(st.get(), 2));
+        if (key < 0)
+            continue;
+        if (key != lastKey) { // the answers of one day come one after another
+            lastKey = key;
+            days.insert(key);
+            const QDate day(key / 10000, key / 100 % 100, key % 100);
+            chartIndex = day.isValid() ? day.toJulianDay() - firstChartDay : -1;
+        }
+        if (chartIndex >= 0 && chartIndex < kChartDays) {
+            DayLine &line = s->lastDays[chartIndex];
+            ++line.answers;
+            line.right += right;
+        }
+    }
+    s->days = days.size();
+    return rc == SQLITE_DONE;
+}
+
+bool Reader::readQuestions(Tallies *tallies, Summary *s)
+{
+    // In bank order: the categories of the answered questions, and the notebook.
+    Statement st(m_handle, "SELECT \"题号\", \"备注\" FROM zk ORDER BY rowid");
+    if (!st)
+        return false;
+    QList<CategoryLine> lines;
+    QHash<QByteArray, qsizetype> lineOf; // 备注 as stored (UTF-8) -> its line
+    const auto lineFor = [&](const QByteArray &utf8) -> CategoryLine & {
+        auto found = lineOf.constFind(utf8);
+        if (found == lineOf.cend()) {
+            found = lineOf.insert(QByteArray(utf8.constData(), utf8.size()), lines.size());
+            lines << CategoryLine{QString::fromUtf8(utf8)};
+        }
+        return lines[*found];
+    };
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        const qint64 number = sqlite3_column_int64(st.get(), 0);
+        Tally *tally = tallies->find(number);
+        if (!tally || tally->inBank)
+            continue;
+        tally->inBank = true;
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 1));
+        CategoryLine &line = lineFor(QByteArray::fromRawData(text ? text : "", sqlite3_column_bytes(st.get(), 1)));
+        line.answers += tally->answers;
+        line.right += tally->right;
+        if (tally->lastMark == 2)
+            s->notebook << number;
+    }
+    // Answers to questions no longer in the bank count without a category.
+    tallies->forEach([&](const Tally &tally) {
+        if (tally.inBank)
+            return;
+        CategoryLine &line = lineFor(QByteArray());
+        line.answers += tally.answers;
+        line.right += tally.right;
+    });
+    s->categories = lines;
+    return rc == SQLITE_DONE;
 }
 
 bool Reader::clear()

@@ -58,6 +58,8 @@ struct Summary
 // category with more answers, then by name.
 bool weakerFirst(const CategoryLine &a, const CategoryLine &b);
 
+class Tallies;
+
 // Reads and clears the record through a connection of its own. Reading never
 // creates the table: a bank without lx reads as an empty record.
 class Reader
@@ -81,6 +83,9 @@ public:
 private:
     bool ensureOpen();
     bool hasTable();
+    qint64 number(const char *sql);
+    bool readAnswers(Tallies *tallies, Summary *s);
+    bool readQuestions(Tallies *tallies, Summary *s);
     qint64 dataVersion();
     bool fail();
 
