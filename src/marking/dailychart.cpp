@@ -130,7 +130,10 @@ void DailyChart::paintEvent(QPaintEvent *)
     p.drawText(QRect(x, y, fm.horizontalAdvance(line) + 2, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, line);
 
     if (most == 0) {
+        const QString none = QStringLiteral("最近%1天没有答题").arg(n);
+        const QRect box = fm.boundingRect(plot, Qt::AlignCenter, none).adjusted(-6, -2, 6, 2);
+        p.fillRect(box, Qt::white); // not crossed by the middle line
         p.setPen(QColor(120, 120, 120));
-        p.drawText(plot, Qt::AlignCenter, QStringLiteral("最近%1天没有答题").arg(n));
+        p.drawText(plot, Qt::AlignCenter, none);
     }
 }
