@@ -8,6 +8,8 @@
 #include "practicewindow.h"
 #include "explanationwindow.h"
 #include "compositionwindow.h"
+#include "learningrecord.h"
+#include "learningrecordwindow.h"
 #include "papersavewindow.h"
 #include "allwindows.h"
 #include "messagebox.h"
@@ -19,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -243,6 +246,54 @@ void BM_FollowExplanation(benchmark::State &state)
     WindowRegistry::instance().reset();
 }
 
+// A record of 100,000 answers over the bank's questions, 60 days of them in
+// the order they were given, about two in three right.
+void fillRecord(int rows)
+{
+    rawExec(LearningRecord::createTableSql().constData());
+    const std::string fill =
+        "DELETE FROM lx; "
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 99999) "
+        "INSERT INTO lx (\"题号\", \"作答\", \"批阅\", \"时间\") "
+        "SELECT 1 + (i * 7919) % " + std::to_string(rows) + ", 'B', 1 + (i % 3 = 0), "
+        "datetime('now', 'localtime', printf('-%d days', 59 - i * 60 / 100000)) FROM n";
+    rawExec(fill.c_str());
+}
+
+// The same with a record of 100,000 answers already in the bank.
+void BM_NextWithPendingPick_LongRecord(benchmark::State &state)
+{
+    enterBank(int(state.range(0)));
+    fillRecord(int(state.range(0)));
+    BM_NextWithPendingPick(state);
+}
+
+// "学习记录" opened on a record of 100,000 answers: read, filled and painted.
+void BM_OpenRecordWindow(benchmark::State &state)
+{
+    openPracticeWindow(int(state.range(0)));
+    fillRecord(int(state.range(0)));
+    WindowRegistry &registry = WindowRegistry::instance();
+    qint64 answers = 0;
+    double firstMs = -1; // the first opening in the process, with its one-time costs
+    QElapsedTimer clock;
+    for (auto _ : state) {
+        clock.start();
+        auto *record = qobject_cast<LearningRecordWindow *>(registry.show(QStringLiteral("frmRecord")));
+        benchmark::DoNotOptimize(record->grab());
+        answers = record->summary().answers;
+        state.PauseTiming();
+        if (firstMs < 0)
+            firstMs = double(clock.nsecsElapsed()) / 1e6;
+        registry.unload(QStringLiteral("frmRecord"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    state.counters["answers"] = double(answers);
+    state.counters["first_ms"] = firstMs;
+    WindowRegistry::instance().reset();
+}
+
 void BM_StoreStepBeforeMarking(benchmark::State &state)
 {
     PracticeWindow *form = openPracticeWindow(int(state.range(0)));
@@ -441,6 +492,8 @@ BENCHMARK(BM_Refresh_Category_Floor)->Apply(sizes);
 BENCHMARK(BM_NextWithPendingPick)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NextWithPendingPickExplained)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FollowExplanation)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NextWithPendingPick_LongRecord)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OpenRecordWindow)->Apply(sizes);
 BENCHMARK(BM_StoreStepBeforeMarking)->Apply(sizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MarkingCounts)->Apply(sizes);
 BENCHMARK(BM_ExitReset)->Apply(sizes)->Iterations(5);

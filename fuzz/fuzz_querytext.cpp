@@ -1,19 +1,21 @@
 // Query texts: any text handed over as a record source is either refused
 // with a reason or turned into one of the fixed statements, the value always
 // bound, never part of the SQL. The texts the windows build from a category
-// label or a question number read back as that label or number.
+// label, a question number or a list of numbers read back as those.
 #include "fuzzsupport.h"
 
 #include "bankschema.h"
 #include "querytext.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSet>
 #include <QtEndian>
 
 namespace {
 
 // Every statement toSql may give: the whole table, or one column compared
-// with a bound value by = or <>.
+// with a bound value by = or <>, or looked up in a bound list.
 const QSet<QString> &allowedStatements()
 {
     static const QSet<QString> statements = [] {
@@ -28,6 +30,10 @@ const QSet<QString> &allowedStatements()
                 q.notEqual = notEqual;
                 all.insert(QueryText::toSql(q));
             }
+            q.notEqual = false;
+            q.inList = true;
+            all.insert(QueryText::toSql(q));
+            q.inList = false;
         }
         return all;
     }();
@@ -48,6 +54,12 @@ void checkParse(const QString &text)
     if (!q.hasFilter)
         return;
     FUZZ_CHECK(BankSchema::columnNames().contains(q.column), shown(text));
+    if (q.inList) {
+        FUZZ_CHECK(q.value.typeId() == QMetaType::QString
+                       && QJsonDocument::fromJson(q.value.toString().toUtf8()).isArray(),
+                   shown(text) + QStringLiteral(" gave the list ") + shown(q.value.toString()));
+        return;
+    }
     const int type = q.value.typeId();
     FUZZ_CHECK(type == QMetaType::QString || type == QMetaType::LongLong || type == QMetaType::Double,
                shown(text) + QStringLiteral(" gave a value of type ") + QString::fromLatin1(q.value.typeName()));
@@ -77,6 +89,18 @@ void checkNumberRoundTrip(qint64 number)
                shown(text) + QStringLiteral(" read back as ") + q.value.toString());
 }
 
+void checkNumberListRoundTrip(const QList<qint64> &numbers)
+{
+    const QString text = QueryText::numberListQuery(numbers);
+    const ParsedQuery q = QueryText::parse(text);
+    FUZZ_CHECK(q.ok && q.inList && q.column == BankSchema::columnNames().at(BankSchema::Number), shown(text));
+    const QJsonArray list = QJsonDocument::fromJson(q.value.toString().toUtf8()).array();
+    QList<qint64> readBack;
+    for (const QJsonValue &v : list)
+        readBack << v.toInteger();
+    FUZZ_CHECK(readBack == numbers, shown(text) + QStringLiteral(" read back as ") + q.value.toString());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -86,5 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkCategoryRoundTrip(text);
     if (size >= 8)
         checkNumberRoundTrip(qFromLittleEndian<qint64>(data + size - 8));
+    QList<qint64> numbers;
+    for (size_t at = 0; at + 8 <= size && numbers.size() < 16; at += 8)
+        numbers << qFromLittleEndian<qint64>(data + at);
+    checkNumberListRoundTrip(numbers);
     return 0;
 }

@@ -3,13 +3,17 @@
 // an accepted one returns the rows that meet its condition. Since no cell of
 // the bank is empty, the rows of "= v" and of "<> v" together are the whole
 // table, whatever v is: the value reached SQLite intact, as a bound value.
+// The rows of "in (v1, v2, ...)" are those of "= v1", "= v2" ... together.
 #include "fuzzsupport.h"
 
 #include "bankbuilder.h"
 #include "querytext.h"
 #include "questioncursor.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLocale>
+#include <QSet>
 #include <QTemporaryDir>
 
 namespace {
@@ -66,6 +70,18 @@ QString literalOf(const QVariant &value)
     return QString::number(value.toLongLong());
 }
 
+// The 题号 of the rows a text selects.
+QSet<qint64> numbersFor(const QString &text, bool *ok)
+{
+    QuestionCursor &c = cursor();
+    c.setRecordSource(text);
+    *ok = c.refresh();
+    QSet<qint64> numbers;
+    for (bool more = c.hasCurrentRow(); more; more = c.moveNext() && !c.isEOF())
+        numbers.insert(c.field(0).toLongLong());
+    return numbers;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -82,6 +98,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(count >= 0 && count <= kRows, shown(text));
     if (!parsed.hasFilter) {
         FUZZ_CHECK(count == kRows, shown(text));
+        return 0;
+    }
+    if (parsed.inList) {
+        QSet<qint64> matched;
+        for (const QJsonValue &value : QJsonDocument::fromJson(parsed.value.toString().toUtf8()).array()) {
+            const QString one = QStringLiteral("select * from zk where %1 = %2").arg(parsed.column, literalOf(value.toVariant()));
+            bool oneOk = false;
+            matched.unite(numbersFor(one, &oneOk));
+            FUZZ_CHECK(oneOk, shown(one) + QStringLiteral(": ") + cursor().lastError());
+        }
+        FUZZ_CHECK(count == matched.size(), shown(text) + QStringLiteral(" gave %1 rows, its values one by one %2")
+                                                             .arg(count).arg(matched.size()));
         return 0;
     }
     // The same condition with the other operator.

@@ -24,7 +24,12 @@
 //   hold [MS]      another program's write transaction: BEGIN IMMEDIATE and an
 //                  UPDATE, ended by itself after MS milliseconds if given -> ok
 //   release        ends it (COMMIT)                       -> ok
+//   record         opens 学习记录                   -> ok <answers> <right> <days> <notebook>
+//   stall WHERE    the practice window's next store stops, prints "stalled" and
+//                  waits to be killed: WHERE is zk (its row updated), lx (its
+//                  record inserted) or commit (both, before the commit) -> ok
 #include "catalogue.h"
+#include "learningrecordwindow.h"
 #include "practicewindow.h"
 #include "markingwindow.h"
 #include "allwindows.h"
@@ -40,6 +45,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSocketNotifier>
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QTimer>
 
 #include <sqlite3.h>
@@ -73,6 +80,40 @@ void answer(const QString &line)
     std::fputs(line.toUtf8().constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+}
+
+// The stall of a store: tells the test, then waits for the kill.
+[[noreturn]] void stallForever()
+{
+    answer(QStringLiteral("stalled"));
+    for (;;)
+        ::pause();
+}
+
+QByteArray stallTable;
+
+void stallOnChange(void *, int, const char *, const char *table, sqlite3_int64)
+{
+    if (stallTable == table)
+        stallForever();
+}
+
+int stallOnCommit(void *)
+{
+    stallForever();
+}
+
+// The practice window's cursor connection (the only cursor open at that point).
+sqlite3 *practiceConnection()
+{
+    for (const QString &name : QSqlDatabase::connectionNames()) {
+        if (!name.startsWith(QLatin1String("qv_cursor_")))
+            continue;
+        const QVariant handle = QSqlDatabase::database(name, false).driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            return *static_cast<sqlite3 *const *>(handle.constData());
+    }
+    return nullptr;
 }
 
 class Driver
@@ -173,6 +214,28 @@ private:
             registry.find(QStringLiteral("frmExplain"))->findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->setPlainText(text);
             form->button(QStringLiteral("Command4"))->click();
             return QStringLiteral("ok ") + form->positionBox()->text();
+        }
+        if (command == QLatin1String("record")) {
+            form->menuAction(QStringLiteral("XXJL"))->trigger();
+            auto *record = registry.findWindow<LearningRecordWindow>(QStringLiteral("frmRecord"));
+            if (!record)
+                return QStringLiteral("error no record window");
+            record->recompute();
+            return QStringLiteral("ok %1 %2 %3 %4")
+                .arg(record->answersBox()->text(), record->rightBox()->text(), record->daysBox()->text(),
+                     record->notebookBox()->text());
+        }
+        if (command == QLatin1String("stall")) {
+            sqlite3 *db = practiceConnection();
+            if (!db)
+                return QStringLiteral("error no cursor connection");
+            if (argument == QLatin1String("commit")) {
+                sqlite3_commit_hook(db, stallOnCommit, nullptr);
+            } else {
+                stallTable = argument.toUtf8();
+                sqlite3_update_hook(db, stallOnChange, nullptr);
+            }
+            return QStringLiteral("ok");
         }
         if (command == QLatin1String("question"))
             return QStringLiteral("ok ") + escaped(form->questionBox()->toPlainText());

@@ -188,6 +188,11 @@ private slots:
             QVERIFY(form->optionButton(2)->isChecked()); // the window keeps the pick
             QCOMPARE(form->cursor()->unstoredRowCount(), 2);
 
+            // Nothing is recorded, and the learning record says nothing more.
+            form->menuAction(QStringLiteral("XXJL"))->trigger();
+            QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("frmRecord")));
+            QCOMPARE(MessageBox::shown().size(), 1);
+
             // The exit cannot reset the two marks of an earlier run: told once,
             // and the program ends all the same.
             MessageBox::clearShown();
@@ -202,6 +207,7 @@ private slots:
         QCOMPARE(readBytes(bank.dbPath()), before);
         QCOMPARE(bank.countMarked(2), 2);
         QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
+        QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'lx'")), 0);
     }
 
     void aLockedBankWaitsThenTellsOnceAndKeepsTheChange()

@@ -1,6 +1,7 @@
 // The program as a process of its own (qvdriver): killed in the middle of the
-// exit's mark reset on a bank of 100,000 rows and in the middle of storing a
-// corrected explanation, and two instances on one bank.
+// exit's mark reset on a bank of 100,000 rows, in the middle of storing a
+// corrected explanation and in the middle of storing an answer with its
+// record, and two instances on one bank.
 #include "bankbuilder.h"
 #include "benchbank.h"
 #include "faultsupport.h"
@@ -86,6 +87,19 @@ bool copyBank(const QString &from, const QString &to)
            && QFile::copy(QDir(from).filePath(QStringLiteral("mulu.txt")), QDir(to).filePath(QStringLiteral("mulu.txt")));
 }
 
+// Every mark has its record and every record its mark, with the same letter:
+// the number of such pairs, or -1 when they differ. A bank without lx has none.
+qint64 marksWithTheirRecords(const QString &dbPath)
+{
+    const qint64 marked = countWhere(dbPath, QStringLiteral("\"批阅\" <> 0"));
+    if (queryNumber(dbPath, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'lx'")) == 0)
+        return marked == 0 ? 0 : -1;
+    const qint64 records = queryNumber(dbPath, QStringLiteral("SELECT count(*) FROM lx"));
+    const qint64 paired = queryNumber(dbPath, QStringLiteral("SELECT count(*) FROM lx JOIN zk USING (\"题号\") "
+                                                             "WHERE lx.\"批阅\" = zk.\"批阅\" AND lx.\"作答\" = zk.\"作答\""));
+    return (marked == records && records == paired) ? records : -1;
+}
+
 } // namespace
 
 class TestProcessFaults : public QObject
@@ -95,6 +109,7 @@ private slots:
     void initTestCase();
     void aKillDuringTheExitResetLeavesAllOrNone();
     void aKillDuringTheStoreOfAnExplanationLeavesOldOrNew();
+    void aKillDuringAStoreKeepsTheMarkAndItsRecordTogether();
     void twoInstancesSeeEachOthersStoredRows();
     void twoInstancesStoringAtOnceLoseNothing();
 
@@ -317,6 +332,67 @@ void TestProcessFaults::aKillDuringTheStoreOfAnExplanationLeavesOldOrNew()
     QVERIFY2(killedHalfWay >= 1, "no kill fell in the middle of the store");
 }
 
+void TestProcessFaults::aKillDuringAStoreKeepsTheMarkAndItsRecordTogether()
+{
+    constexpr int kRows = 2000;
+    QTemporaryDir original;
+    QString error;
+    QVERIFY2(BenchBank::generate(original.path(), kRows, &error), qPrintable(error));
+
+    // Stopped inside the store, after the row's update, after the record's
+    // insert and just before the commit: neither is in the bank (the answer
+    // stored before is, with its record).
+    for (const QString &where : {QStringLiteral("zk"), QStringLiteral("lx"), QStringLiteral("commit")}) {
+        QTemporaryDir dir;
+        QVERIFY(copyBank(original.path(), dir.path()));
+        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
+        DriverProcess program(dir.path());
+        QVERIFY(program.start());
+        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共2000题"));
+        QCOMPARE(program.ask(QStringLiteral("picks 1")), QStringLiteral("ok 第2题 共2000题"));
+        QCOMPARE(program.ask(QStringLiteral("stall ") + where), QStringLiteral("ok"));
+        QCOMPARE(program.ask(QStringLiteral("pick 2")), QStringLiteral("ok"));
+        program.send(QStringLiteral("click Command4"));
+        QCOMPARE(program.readLine(), QStringLiteral("stalled"));
+        program.kill();
+        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+        QCOMPARE(marksWithTheirRecords(db), qint64(1));
+        QCOMPARE(countWhere(db, QStringLiteral("rowid = 2 AND \"批阅\" = 0")), qint64(1));
+    }
+
+    // Killed at a moment of its own while answering question after question
+    // (as the first store, which makes the table, is written; then some
+    // milliseconds after an answer is in): the answers stored so far, each
+    // with its record, and nothing else.
+    int killedMidway = 0;
+    for (int delayMs : {-1, 0, 2, 5, 9, 14}) {
+        QTemporaryDir dir;
+        QVERIFY(copyBank(original.path(), dir.path()));
+        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
+        const QString log = db + QStringLiteral("-wal");
+        DriverProcess program(dir.path());
+        QVERIFY(program.start());
+        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共2000题"));
+        const qint64 logBefore = fileSize(log);
+        program.send(QStringLiteral("picks %1").arg(kRows));
+        QVERIFY(pollUntil([&] {
+            return delayMs < 0 ? fileSize(log) != logBefore : countWhere(db, QStringLiteral("\"批阅\" <> 0")) > 0;
+        }, 60000));
+        QThread::msleep(ulong(qMax(0, delayMs)));
+        ::kill(pid_t(program.pid()), SIGKILL);
+        QVERIFY(program.waitForEnd());
+        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+        const qint64 stored = marksWithTheirRecords(db);
+        QVERIFY2(stored >= 0, "a mark without its record, or a record without its mark");
+        QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" <> 0 AND rowid <= %1").arg(stored)), stored);
+        if (stored > 0 && stored < kRows - 1)
+            ++killedMidway;
+        qInfo("killed %d ms %s: %lld stored with their records", qMax(0, delayMs),
+              delayMs < 0 ? "into the first store" : "after an answer was in", stored);
+    }
+    QVERIFY2(killedMidway >= 3, "too few kills fell among the answers");
+}
+
 void TestProcessFaults::twoInstancesSeeEachOthersStoredRows()
 {
     QTemporaryDir dir;
@@ -410,6 +486,11 @@ void TestProcessFaults::twoInstancesStoringAtOnceLoseNothing()
     QCOMPARE(countWhere(db, QStringLiteral("rowid BETWEEN 201 AND 399 AND \"作答\" = substr('ABCD', 1 + (rowid - 201) % 4, 1)")),
              qint64(199));
     QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+    // Both recorded every answer (the first made the table), and each sees all.
+    QCOMPARE(marksWithTheirRecords(db), qint64(398));
+    const QString aRecord = a.ask(QStringLiteral("record"));
+    QVERIFY2(aRecord.startsWith(QStringLiteral("ok 398 ")), qPrintable(aRecord));
+    QCOMPARE(b.ask(QStringLiteral("record")), aRecord);
     a.kill();
     b.kill();
 }

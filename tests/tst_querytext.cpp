@@ -35,6 +35,20 @@ private slots:
         QCOMPARE(cursor.field(BankSchema::Number).toLongLong(), 4);
         QCOMPARE(count(QueryText::numberQuery(0)), 0);
         QCOMPARE(count(QueryText::numberQuery(7)), 0);
+
+        // A list: those rows in bank order, whatever the list's order; its
+        // values travel as one bound array, quotes and all.
+        QCOMPARE(QueryText::numberListQuery({5, 2, 9}), QStringLiteral("select * from zk where 题号 in (5, 2, 9)"));
+        QCOMPARE(count(QueryText::numberListQuery({5, 2, 9})), 2);
+        QCOMPARE(cursor.field(BankSchema::Number).toLongLong(), 2);
+        QVERIFY(cursor.moveNext());
+        QCOMPARE(cursor.field(BankSchema::Number).toLongLong(), 5);
+        QCOMPARE(count(QueryText::numberListQuery({})), 0);
+        QCOMPARE(count(QStringLiteral("select * from zk where 备注 in (\"乙\", \"x\")")), 3);
+        QCOMPARE(QueryText::parse(QStringLiteral("select * from zk where 备注 IN (\"a\"\"b\", \"]\")")).value,
+                 QVariant(QStringLiteral("[\"a\\\"b\",\"]\"]")));
+        QCOMPARE(QueryText::parse(QStringLiteral("select * from zk where 题号 in (3, 17,9007199254740993)")).value,
+                 QVariant(QStringLiteral("[3,17,9007199254740993]")));
     }
 
     void categoryQueryIsExactText()

@@ -2,6 +2,9 @@
 
 #include "bankschema.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 namespace QueryText {
 namespace {
 
@@ -125,6 +128,49 @@ ParsedQuery rejected(const QString &why)
     return q;
 }
 
+bool literal(Scanner &s, QVariant *value, QString *why)
+{
+    if (s.peek(QLatin1Char('"'))) {
+        QString text;
+        if (!s.quoted(&text)) {
+            *why = QStringLiteral("字符串缺少结束的双引号");
+            return false;
+        }
+        *value = text;
+        return true;
+    }
+    if (!s.number(value)) {
+        *why = QStringLiteral("条件的值必须是数字或带双引号的文字");
+        return false;
+    }
+    return true;
+}
+
+// "in (v1, v2, ...)" after the column: the values become one JSON array,
+// bound as a single parameter however many there are.
+ParsedQuery parseList(Scanner &s, ParsedQuery q)
+{
+    if (!s.symbol(QStringLiteral("(")))
+        return rejected(QStringLiteral("in 之后应是括号中的值"));
+    QJsonArray values;
+    if (!s.symbol(QStringLiteral(")"))) {
+        do {
+            QVariant value;
+            QString why;
+            if (!literal(s, &value, &why))
+                return rejected(why);
+            values.append(QJsonValue::fromVariant(value));
+        } while (s.symbol(QStringLiteral(",")));
+        if (!s.symbol(QStringLiteral(")")))
+            return rejected(QStringLiteral("值的列表缺少结束的括号"));
+    }
+    if (!s.atEnd())
+        return rejected(QStringLiteral("条件之后有多余的文字"));
+    q.inList = true;
+    q.value = QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact));
+    return q;
+}
+
 } // namespace
 
 ParsedQuery parse(const QString &text)
@@ -147,19 +193,16 @@ ParsedQuery parse(const QString &text)
     q.hasFilter = true;
     q.column = column;
 
+    if (s.keyword(QStringLiteral("in")))
+        return parseList(s, q);
     if (s.symbol(QStringLiteral("<>")))
         q.notEqual = true;
     else if (!s.symbol(QStringLiteral("=")))
-        return rejected(QStringLiteral("条件只能用 = 或 <>"));
+        return rejected(QStringLiteral("条件只能用 =、<> 或 in"));
 
-    if (s.peek(QLatin1Char('"'))) {
-        QString literal;
-        if (!s.quoted(&literal))
-            return rejected(QStringLiteral("字符串缺少结束的双引号"));
-        q.value = literal;
-    } else if (!s.number(&q.value)) {
-        return rejected(QStringLiteral("条件的值必须是数字或带双引号的文字"));
-    }
+    QString why;
+    if (!literal(s, &q.value, &why))
+        return rejected(why);
     if (!s.atEnd())
         return rejected(QStringLiteral("条件之后有多余的文字"));
     return q;
@@ -168,7 +211,9 @@ ParsedQuery parse(const QString &text)
 QString toSql(const ParsedQuery &query)
 {
     QString sql = QStringLiteral("SELECT rowid, %1 FROM zk").arg(BankSchema::quotedColumnList());
-    if (query.hasFilter)
+    if (query.inList)
+        sql += QStringLiteral(" WHERE \"%1\" IN (SELECT value FROM json_each(?))").arg(query.column);
+    else if (query.hasFilter)
         sql += QStringLiteral(" WHERE \"%1\" %2 ?").arg(query.column, query.notEqual ? QStringLiteral("<>") : QStringLiteral("="));
     sql += QStringLiteral(" ORDER BY rowid");
     return sql;
@@ -186,6 +231,15 @@ QString categoryQuery(const QString &label)
 QString numberQuery(qint64 number)
 {
     return QStringLiteral("select * from zk where 题号 = %1").arg(number);
+}
+
+QString numberListQuery(const QList<qint64> &numbers)
+{
+    QStringList digits;
+    digits.reserve(numbers.size());
+    for (qint64 number : numbers)
+        digits << QString::number(number);
+    return QStringLiteral("select * from zk where 题号 in (%1)").arg(digits.join(QStringLiteral(", ")));
 }
 
 } // namespace QueryText

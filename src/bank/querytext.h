@@ -4,9 +4,10 @@
 #include <QVariant>
 
 // The bank's query texts: "select * from zk", optionally followed by
-// "where <column> <op> <value>". A double-quoted literal is a text value
-// (a doubled "" stands for one " inside it); a bare number is a number; the
-// operators are = and <>. Keywords are case-insensitive; blanks are free.
+// "where <column> <op> <value>" or "where <column> in (<value>, ...)". A
+// double-quoted literal is a text value (a doubled "" stands for one " inside
+// it); a bare number is a number; the operators are = and <>. Keywords are
+// case-insensitive; blanks are free.
 struct ParsedQuery
 {
     bool ok = false;
@@ -14,6 +15,7 @@ struct ParsedQuery
     bool hasFilter = false;
     QString column;         // one of the six columns of zk
     bool notEqual = false;  // <> rather than =
+    bool inList = false;    // "in (...)": value is the list as a JSON array text
     QVariant value;         // QString for a text literal, qlonglong or double for a number
 };
 
@@ -31,6 +33,9 @@ QString categoryQuery(const QString &label);
 
 // "select * from zk where 题号 = " and the number in decimal.
 QString numberQuery(qint64 number);
+
+// "select * from zk where 题号 in (3, 17, 42)": those questions, in bank order.
+QString numberListQuery(const QList<qint64> &numbers);
 
 inline constexpr const char kAllQuestions[] = "select * from zk";
 inline constexpr const char kAllQuestionsFromList[] = "select * from zk ";

@@ -4,6 +4,7 @@
 #include "boundfield.h"
 #include "catalogue.h"
 #include "explanationwindow.h"
+#include "learningrecord.h"
 #include "ui_practicewindow.h"
 #include "windowstyle.h"
 #include "messagebox.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDateTime>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -164,6 +166,10 @@ void PracticeWindow::buildMenu(QMenuBar *menu)
             this, &PracticeWindow::openGuide);
     connect(named(menu->addAction(QStringLiteral("关于")), QStringLiteral("ABOUT")), &QAction::triggered,
             this, &PracticeWindow::openAbout);
+    // The learning record stands right before "帮助".
+    auto *record = named(new QAction(QStringLiteral("学习记录"), menu), QStringLiteral("XXJL"));
+    menu->insertAction(menuAction(QStringLiteral("HELP")), record);
+    connect(record, &QAction::triggered, this, &PracticeWindow::openLearningRecord);
 }
 
 QRadioButton *PracticeWindow::optionButton(int index) const
@@ -335,7 +341,7 @@ void PracticeWindow::selectOption(int index)
         const QSignalBlocker block(m_options);
         optionButton(index)->setChecked(true);
     }
-    onOptionPicked(index);
+    markPick(false); // a stored pick shown again: no new answer
 }
 
 void PracticeWindow::clearOptions()
@@ -347,6 +353,11 @@ void PracticeWindow::clearOptions()
 }
 
 void PracticeWindow::onOptionPicked(int)
+{
+    markPick(true);
+}
+
+void PracticeWindow::markPick(bool byUser)
 {
     if (!m_cursor->hasCurrentRow())
         return; // an empty set has no row to mark
@@ -360,8 +371,16 @@ void PracticeWindow::onOptionPicked(int)
         if (letter == QLatin1String(BankSchema::kNoPick))
             letter = QString(kLetters.at(k));
     }
-    m_cursor->setField(BankSchema::Mark, right ? BankSchema::Right : BankSchema::Wrong);
+    const int mark = right ? BankSchema::Right : BankSchema::Wrong;
+    m_cursor->setField(BankSchema::Mark, mark);
     m_cursor->setField(BankSchema::Picked, letter);
+    // The user's answer goes into the learning record with the row's store
+    // (never on a bank that cannot be written: nothing to tell beyond the mark).
+    const QVariant number = m_cursor->field(BankSchema::Number);
+    if (byUser && !m_cursor->isReadOnly() && number.typeId() == QMetaType::LongLong)
+        m_cursor->setSideWrite(QString::fromLatin1(LearningRecord::kSideWriteKey),
+                               LearningRecord::answerWrite(number.toLongLong(), letter, mark,
+                                                           QDateTime::currentDateTime()));
 }
 
 void PracticeWindow::toggleAnswer()
@@ -455,6 +474,12 @@ QWidget *PracticeWindow::openExplanation()
 void PracticeWindow::openAbout()
 {
     WindowRegistry::instance().show(QStringLiteral("frmAbout"));
+}
+
+void PracticeWindow::openLearningRecord()
+{
+    storeCurrentRow(); // the pick just made counts in the record
+    WindowRegistry::instance().show(QStringLiteral("frmRecord"));
 }
 
 void PracticeWindow::confirmExit()

@@ -63,6 +63,7 @@ public:
     void openGuide();
     void openCompositionFirstPage();
     void openAbout();
+    void openLearningRecord();
     void editQuestion();
     void editAnswer();
     void editExplanation();
@@ -78,6 +79,7 @@ private:
     void refreshPositionText();
     void restoreOptions();
     void selectOption(int index);
+    void markPick(bool byUser);
     void clearOptions();
     void setBoxesLocked(bool locked);
     void applyAnswerColours(bool shown);

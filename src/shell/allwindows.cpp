@@ -3,6 +3,7 @@
 #include "practicewindow.h"
 #include "explanationwindow.h"
 #include "markingwindow.h"
+#include "learningrecordwindow.h"
 #include "guidewindow.h"
 #include "aboutwindow.h"
 #include "compositionwindow.h"
@@ -19,6 +20,7 @@ void registerAllWindows()
     registry.registerWindow(QStringLiteral("Form2"), [] { return new MarkingWindow; });
     registry.registerWindow(QStringLiteral("Form6"), [] { return new GuideWindow; });
     registry.registerWindow(QStringLiteral("frmAbout"), [] { return new AboutWindow; });
+    registry.registerWindow(QStringLiteral("frmRecord"), [] { return new LearningRecordWindow; });
     registry.registerWindow(QStringLiteral("Form3"), [] {
         const auto practice = [] {
             return WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1"));

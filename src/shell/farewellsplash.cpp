@@ -42,7 +42,8 @@ void FarewellSplash::endProgram()
     WindowRegistry &registry = WindowRegistry::instance();
     const QString order[] = {QStringLiteral("Form1"), QStringLiteral("frmSplash"), QStringLiteral("Form2"),
                              QStringLiteral("Form3"), QStringLiteral("Form4"), QStringLiteral("Form5"),
-                             QStringLiteral("Form6"), QStringLiteral("frmAbout"), QStringLiteral("frmExplain")};
+                             QStringLiteral("Form6"), QStringLiteral("frmAbout"), QStringLiteral("frmExplain"),
+                             QStringLiteral("frmRecord"), QStringLiteral("frmImport")};
     for (const QString &name : order)
         registry.unload(name);
 }

@@ -26,11 +26,13 @@ Button defaultButton(Buttons buttons)
 
 } // namespace
 
-Button show(QWidget *parent, const QString &text, const QString &title, Buttons buttons)
+Button show(QWidget *parent, const QString &text, const QString &title, Buttons buttons,
+            std::optional<Button> givenDefault)
 {
+    const Button byDefault = givenDefault.value_or(defaultButton(buttons));
     if (state().on) {
-        Button answer = state().answers.isEmpty() ? defaultButton(buttons) : state().answers.dequeue();
-        state().shown.append(Shown{text, title, buttons, answer});
+        Button answer = state().answers.isEmpty() ? byDefault : state().answers.dequeue();
+        state().shown.append(Shown{text, title, buttons, answer, byDefault});
         return answer;
     }
 
@@ -50,7 +52,7 @@ Button show(QWidget *parent, const QString &text, const QString &title, Buttons 
         break;
     case YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(byDefault == No ? QMessageBox::No : QMessageBox::Yes);
         break;
     }
     switch (box.exec()) {

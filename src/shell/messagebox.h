@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 // Every modal message of the program goes through here: a text, a title, the
@@ -13,8 +15,10 @@ namespace MessageBox {
 enum Button { Ok, Cancel, Yes, No };
 enum Buttons { OkOnly, OkCancel, YesNo };
 
+// The default button is OK, or Yes, unless given (No for a question whose
+// Yes cannot be undone).
 Button show(QWidget *parent, const QString &text, const QString &title,
-            Buttons buttons = OkOnly);
+            Buttons buttons = OkOnly, std::optional<Button> defaultButton = std::nullopt);
 
 struct Shown
 {
@@ -22,12 +26,13 @@ struct Shown
     QString title;
     Buttons buttons;
     Button answer;
+    Button defaultButton = Ok;
 };
 
 void setTestMode(bool on);
 bool testMode();
 // The answer to the next box; without one, a box in test mode gets its
-// default button (OK, or Yes).
+// default button.
 void queueAnswer(Button answer);
 QList<Shown> shown();
 Shown last();

@@ -1,0 +1,245 @@
+// The learning record as the user meets it: answers recorded by the practice
+// window, the window "学习记录", its notebook and its clearing.
+#include "learningrecord.h"
+#include "learningrecordwindow.h"
+#include "messagebox.h"
+#include "practicewindow.h"
+#include "testsupport.h"
+#include "windowregistry.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLiteral("甲"), QStringLiteral("乙")};
+
+PracticeWindow *openPracticeWindow()
+{
+    setUpGuiTesting();
+    resetProgramEnded();
+    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
+}
+
+void click(PracticeWindow *form, const char *button)
+{
+    form->button(QString::fromLatin1(button))->click();
+}
+
+LearningRecordWindow *openRecord(PracticeWindow *form)
+{
+    form->menuAction(QStringLiteral("XXJL"))->trigger();
+    return WindowRegistry::instance().findWindow<LearningRecordWindow>(QStringLiteral("frmRecord"));
+}
+
+// Another window of the program active, then this one, as when the user
+// clicks back into it.
+void activate(QWidget *other, QWidget *window)
+{
+    for (QWidget *w : {other, window}) {
+        QEvent event(QEvent::WindowActivate);
+        QApplication::sendEvent(w, &event);
+    }
+}
+
+// The record as stored: "题号 作答 批阅" for each row, in the order stored;
+// {"no table"} for a bank without lx.
+QStringList storedRecord(const TempBank &bank, QStringList *times = nullptr)
+{
+    return withTestConnection(bank.dbPath(), [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT \"题号\", \"作答\", \"批阅\", \"时间\" FROM lx ORDER BY \"序号\"")))
+            return QStringList{QStringLiteral("no table")};
+        QStringList rows;
+        while (q.next()) {
+            rows << QStringLiteral("%1 %2 %3").arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString());
+            if (times)
+                *times << q.value(3).toString();
+        }
+        return rows;
+    });
+}
+
+// Writes a record into the bank as earlier runs would have left it.
+void prepareRecord(const TempBank &bank, const QList<std::pair<int, int>> &answers)
+{
+    for (const QString &sql : QString::fromUtf8(LearningRecord::createTableSql()).split(QLatin1Char(';')))
+        QVERIFY(bank.exec(sql));
+    const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    for (const auto &[number, mark] : answers) {
+        QVERIFY(bank.exec(QStringLiteral("INSERT INTO lx (\"题号\", \"作答\", \"批阅\", \"时间\") VALUES (%1, 'A', %2, '%3')")
+                              .arg(number)
+                              .arg(mark)
+                              .arg(now)));
+    }
+}
+
+bool endProgram()
+{
+    if (QWidget *splash = WindowRegistry::instance().find(QStringLiteral("frmSplash")))
+        splash->findChild<QTimer *>(QStringLiteral("Timer1"))->start(0);
+    return QTest::qWaitFor([] { return programEnded(); }, 5000);
+}
+
+} // namespace
+
+class TestLearningRecordWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { MessageBox::setTestMode(true); }
+    void cleanup() { closeAllWindows(); }
+
+    void userPicksAreRecordedRestoredAndResetOnesAreNot();
+    void theWindowShowsTheRecordAndPractisesTheNotebook();
+    void clearingAsksAndDeletesTheRecordOnly();
+    void theRecordOutlivesTheRun();
+};
+
+void TestLearningRecordWindow::userPicksAreRecordedRestoredAndResetOnesAreNot()
+{
+    TempBank bank(sampleRows(4), kCatalogue); // answers A, B, C, D
+    PracticeWindow *form = openPracticeWindow();
+    click(form, "Command4");
+    click(form, "Command3");
+    QCOMPARE(storedRecord(bank), QStringList{QStringLiteral("no table")}); // no answer, no table
+
+    form->optionButton(1)->click();
+    form->optionButton(0)->click(); // the later pick replaces the earlier one
+    click(form, "Command4");
+    form->optionButton(2)->click();
+    click(form, "Command4");
+    QCOMPARE(storedRecord(bank), (QStringList{QStringLiteral("1 A 1"), QStringLiteral("2 C 2")}));
+
+    // Going back shows the stored picks again: not new answers.
+    click(form, "Command3");
+    QVERIFY(form->optionButton(2)->isChecked());
+    click(form, "Command3");
+    click(form, "Command4");
+    click(form, "Command4");
+    QCOMPARE(storedRecord(bank).size(), 2);
+
+    // A pick still pending when the record window opens is in it.
+    form->optionButton(3)->click();
+    LearningRecordWindow *record = openRecord(form);
+    QVERIFY(record && record->isVisible());
+    QCOMPARE(record->answersBox()->text(), QStringLiteral("3"));
+    QCOMPARE(record->rateBox()->text(), QStringLiteral(" 33%"));
+
+    // The exit resets the marks, not the record.
+    MessageBox::queueAnswer(MessageBox::Yes);
+    click(form, "Command8");
+    QCOMPARE(bank.countMarked(0), 4);
+    QStringList times;
+    QCOMPARE(storedRecord(bank, &times), (QStringList{QStringLiteral("1 A 1"), QStringLiteral("2 C 2"),
+                                                     QStringLiteral("3 D 2")}));
+    for (const QString &time : times)
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")).match(time).hasMatch(),
+                 qPrintable(time));
+    QVERIFY(endProgram()); // the record window is unloaded with the others
+}
+
+void TestLearningRecordWindow::theWindowShowsTheRecordAndPractisesTheNotebook()
+{
+    TempBank bank(sampleRows(6, {QStringLiteral("甲"), QStringLiteral("乙")}), kCatalogue); // 甲: odd numbers
+    prepareRecord(bank, {{1, 1}, {2, 2}, {3, 2}, {4, 2}, {4, 1}, {6, 1}, {6, 2}});
+    PracticeWindow *form = openPracticeWindow();
+    LearningRecordWindow *record = openRecord(form);
+    QCOMPARE(record->answersBox()->text(), QStringLiteral("7"));
+    QCOMPARE(record->rightBox()->text(), QStringLiteral("3"));
+    QCOMPARE(record->rateBox()->text(), QStringLiteral(" 42%"));
+    QCOMPARE(record->daysBox()->text(), QStringLiteral("1"));
+    QCOMPARE(record->notebookBox()->text(), QStringLiteral("3"));
+    const QAbstractItemModel *table = record->categoryTable()->model();
+    QCOMPARE(table->rowCount(), 2);
+    QStringList first;
+    for (int c = 0; c < 4; ++c)
+        first << table->index(0, c).data().toString();
+    QCOMPARE(first, (QStringList{QStringLiteral("乙"), QStringLiteral("5"), QStringLiteral("2"), QStringLiteral(" 40%")}));
+
+    // 练习错题: the practice window on questions 2, 3 and 6.
+    QVERIFY(record->practiseButton()->isEnabled());
+    record->practiseButton()->click();
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共3题"));
+    QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 2 ")));
+    QVERIFY(form->isVisible());
+
+    // Right there takes a question out of the notebook.
+    form->optionButton(1)->click(); // 2: B, right
+    click(form, "Command4");
+    form->optionButton(0)->click(); // 3: A, still wrong
+    click(form, "Command4");
+    activate(form, record);
+    QCOMPARE(record->notebookBox()->text(), QStringLiteral("2"));
+    QCOMPARE(record->answersBox()->text(), QStringLiteral("9"));
+    form->optionButton(1)->click(); // 6: B, right
+    click(form, "Command3");
+    form->optionButton(2)->click(); // 3: C, right
+    click(form, "Command3");
+    activate(form, record);
+    QCOMPARE(record->notebookBox()->text(), QStringLiteral("0"));
+    QVERIFY(!record->practiseButton()->isEnabled());
+    QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void TestLearningRecordWindow::clearingAsksAndDeletesTheRecordOnly()
+{
+    QList<QuestionRecord> rows = sampleRows(3);
+    rows[2].mark = 2;
+    rows[2].picked = QStringLiteral("A");
+    TempBank bank(rows, kCatalogue);
+    prepareRecord(bank, {{1, 1}, {3, 2}});
+    LearningRecordWindow *record = openRecord(openPracticeWindow());
+    QVERIFY(record->clearButton()->isEnabled());
+
+    MessageBox::queueAnswer(MessageBox::No);
+    record->clearButton()->click();
+    record->clearButton()->click(); // unanswered: the default button
+    QCOMPARE(MessageBox::shown().size(), 2);
+    for (const MessageBox::Shown &box : MessageBox::shown()) {
+        QCOMPARE(box.text, QStringLiteral("真的要清除全部学习记录吗？"));
+        QCOMPARE(box.title, QStringLiteral("学习记录"));
+        QCOMPARE(box.buttons, MessageBox::YesNo);
+        QCOMPARE(box.defaultButton, MessageBox::No);
+        QCOMPARE(box.answer, MessageBox::No);
+    }
+    QCOMPARE(storedRecord(bank).size(), 2);
+
+    MessageBox::queueAnswer(MessageBox::Yes);
+    record->clearButton()->click();
+    QCOMPARE(storedRecord(bank), QStringList());
+    QCOMPARE(bank.countMarked(2), 1); // the marks of the bank are not the record
+    QCOMPARE(record->answersBox()->text(), QStringLiteral("0"));
+    QVERIFY(!record->clearButton()->isEnabled() && !record->practiseButton()->isEnabled());
+}
+
+void TestLearningRecordWindow::theRecordOutlivesTheRun()
+{
+    TempBank bank(sampleRows(3), kCatalogue);
+    PracticeWindow *form = openPracticeWindow();
+    form->optionButton(0)->click(); // 1: A, right
+    MessageBox::queueAnswer(MessageBox::Yes);
+    click(form, "Command8");
+    QVERIFY(endProgram());
+    closeAllWindows();
+
+    form = openPracticeWindow();
+    QVERIFY(!form->optionButton(0)->isChecked());
+    form->optionButton(3)->click(); // 1: D, wrong
+    LearningRecordWindow *record = openRecord(form);
+    QCOMPARE(record->answersBox()->text(), QStringLiteral("2"));
+    QCOMPARE(record->rightBox()->text(), QStringLiteral("1"));
+    QCOMPARE(record->notebookBox()->text(), QStringLiteral("1"));
+}
+
+QTEST_MAIN(TestLearningRecordWindow)
+#include "tst_learningrecordwindow.moc"
