@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n
   libsqlite3-dev libbenchmark-dev libgl-dev fonts-noto-cjk sqlite3
   clang libclang-rt-14-dev
+  # checks of the installed desktop entry and metadata; the package check
+  desktop-file-utils appstream lintian
 )
 
 missing=()
