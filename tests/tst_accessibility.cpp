@@ -1,6 +1,6 @@
 // Every way of operating a control is the same user action: the accessible
 // actions and text interface of the real windows, the keyboard's reading
-// order through every window, and a name for every box.
+// order through every window, and a name for every box and control.
 #include "practicewindow.h"
 #include "messagebox.h"
 #include "questioncursor.h"
@@ -80,13 +80,15 @@ QStringList names(const QList<QWidget *> &widgets)
     return list;
 }
 
-bool isBox(const QWidget *w)
+// A box, or any other control that takes the focus, is told by name.
+bool needsName(const QWidget *w)
 {
     if (qobject_cast<const QComboBox *>(w->parentWidget()))
         return false; // a combo box's own editor
-    return qobject_cast<const QLineEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w)
-           || qobject_cast<const QTextEdit *>(w) || qobject_cast<const QComboBox *>(w)
-           || qobject_cast<const QAbstractSpinBox *>(w) || qobject_cast<const QAbstractItemView *>(w);
+    return w->focusPolicy() != Qt::NoFocus || qobject_cast<const QLineEdit *>(w)
+           || qobject_cast<const QPlainTextEdit *>(w) || qobject_cast<const QTextEdit *>(w)
+           || qobject_cast<const QComboBox *>(w) || qobject_cast<const QAbstractSpinBox *>(w)
+           || qobject_cast<const QAbstractItemView *>(w);
 }
 
 bool takesTab(const QWidget *w)
@@ -121,7 +123,7 @@ void checkTabOrderAndNames(QWidget *window, const QString &where)
         const QString name = where + QLatin1Char(' ') + w->objectName();
         if (takesTab(w))
             QVERIFY2(stops.contains(w), qPrintable(name + QStringLiteral(" is never reached by Tab")));
-        if (isBox(w)) {
+        if (needsName(w)) {
             QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
             QVERIFY2(iface && !(iface->text(QAccessible::Name) + iface->text(QAccessible::Description)).isEmpty(),
                      qPrintable(name + QStringLiteral(" has no accessible name")));
