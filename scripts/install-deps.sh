@@ -10,6 +10,8 @@ packages=(
   clang libclang-rt-14-dev
   # pdftotext: the printing tests read the exported PDF's text back
   poppler-utils
+  # checks of the installed desktop entry and metadata; the package check
+  desktop-file-utils appstream lintian
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "catalogue.h"
 
+#include "bankfolder.h"
 #include "codepage.h"
 
 #include <QCoreApplication>
@@ -57,7 +58,16 @@ QString defaultPath()
 {
     if (!pathOverride().isEmpty())
         return pathOverride();
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kFileName));
+    const QString name = QString::fromLatin1(kFileName);
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString templates = BankFolder::templatesFolder(programFolder);
+    if (templates.isEmpty())
+        return QDir(programFolder).filePath(name);
+    // An installed program: the catalogue beside the bank it works on, else
+    // the bundled one.
+    const QString besideBank = QDir::current().absoluteFilePath(name);
+    const QString bundled = QDir(templates).filePath(name);
+    return QFileInfo::exists(besideBank) || !QFileInfo::exists(bundled) ? besideBank : bundled;
 }
 
 void setPathOverride(const QString &path)

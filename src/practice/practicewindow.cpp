@@ -121,7 +121,7 @@ void PracticeWindow::bindControls()
     onClick("Command7", &PracticeWindow::openComposition);
     onClick("Command8", &PracticeWindow::confirmExit);
     onClick("Command9", &PracticeWindow::openGuide);
-    connect(m_options, &QButtonGroup::idClicked, this, &PracticeWindow::onOptionPicked);
+    connectOptions();
     connect(m_categoryList, qOverload<int>(&QComboBox::activated), this, &PracticeWindow::onCategoryPicked);
     connect(m_categoryBox, &QLineEdit::textChanged, this, &PracticeWindow::onCategoryChanged);
 
@@ -352,6 +352,27 @@ void PracticeWindow::clearOptions()
     m_options->setExclusive(true);
 }
 
+void PracticeWindow::connectOptions()
+{
+    // Every way of operating an option is the same pick, handled once: a
+    // click, the keyboard, or the accessible "Toggle" action (which checks the
+    // button without clicking it). A click that checks a button toggles it
+    // first, so a click is handled by itself only when it toggled nothing
+    // (a click on the option already checked, which marks again).
+    connect(m_options, &QButtonGroup::idPressed, this, [this] { m_pickHandled = false; });
+    connect(m_options, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
+        if (!checked)
+            return;
+        m_pickHandled = true;
+        onOptionPicked(index);
+    });
+    connect(m_options, &QButtonGroup::idClicked, this, [this](int index) {
+        if (!m_pickHandled)
+            onOptionPicked(index);
+        m_pickHandled = false;
+    });
+}
+
 void PracticeWindow::onOptionPicked(int)
 {
     markPick(true);
@@ -381,6 +402,7 @@ void PracticeWindow::markPick(bool byUser)
         m_cursor->setSideWrite(QString::fromLatin1(LearningRecord::kSideWriteKey),
                                LearningRecord::answerWrite(number.toLongLong(), letter, mark,
                                                            QDateTime::currentDateTime()));
+    emit pickRecorded();
 }
 
 void PracticeWindow::toggleAnswer()

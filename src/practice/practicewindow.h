@@ -72,7 +72,12 @@ public:
     void onCategoryPicked(int index);
     void onCategoryChanged();
 
+signals:
+    // A pick has been marked on the current row (once per user action).
+    void pickRecorded();
+
 private:
+    void connectOptions();
     void bindControls();
     void buildMenu(QMenuBar *menu);
     bool contentGuard(const QString &message, const QString &title);
@@ -96,4 +101,5 @@ private:
     QButtonGroup *m_options = nullptr;
     QPushButton *m_showAnswerButton = nullptr;
     bool m_resetFailed = false;
+    bool m_pickHandled = false; // the current press has already been handled by its toggle
 };

@@ -35,6 +35,11 @@ BoundField::BoundField(QuestionCursor *cursor, const QString &column, QPlainText
 void BoundField::connectCursor()
 {
     connect(m_cursor, &QuestionCursor::currentChanged, this, &BoundField::fill);
+    const auto touched = [this] { m_touched = true; };
+    if (m_line)
+        connect(m_line, &QLineEdit::textChanged, this, touched);
+    else
+        connect(m_plain, &QPlainTextEdit::textChanged, this, touched);
     m_cursor->addLeaveHook(this, [this] { handOver(); });
     fill();
 }
@@ -58,17 +63,32 @@ void BoundField::fill()
         m_plain->setPlainText(text);
         m_plain->document()->setModified(false);
     }
+    m_filled = boxText();
+    m_touched = false;
+}
+
+QString BoundField::boxText() const
+{
+    if (m_line)
+        return m_line->text();
+    return m_plain ? exactText(m_plain) : QString();
 }
 
 void BoundField::handOver()
 {
-    if (m_line && m_line->isModified()) {
-        m_cursor->setValue(m_column, m_line->text());
-        m_line->setModified(false);
-    } else if (m_plain && m_plain->document()->isModified()) {
-        m_cursor->setValue(m_column, exactText(m_plain));
-        m_plain->document()->setModified(false);
-    }
+    // The box against what it was filled with, not its "modified" flag: text
+    // set through the accessibility interface, by an input method or by code
+    // leaves that flag clear, and is the user's text all the same.
+    // A box untouched since the fill is skipped without reading its text:
+    // the exit's sweep leaves thousands of rows.
+    if (!m_touched || (!m_line && !m_plain))
+        return;
+    const QString text = boxText();
+    m_touched = false;
+    if (text == m_filled)
+        return;
+    m_cursor->setValue(m_column, text);
+    m_filled = text;
 }
 
 void appendText(QPlainTextEdit *box, const QString &text)

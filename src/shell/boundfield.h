@@ -9,9 +9,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QuestionCursor;
 
-// A text box bound to one column of a cursor's current row: refilled on every
-// change of position, and, when the user has changed its text since it was
-// filled, handing that text to the row before the cursor leaves it.
 // The text of a multi-line box exactly as typed, lines ended by LF. Unlike
 // toPlainText() it keeps no-break spaces and line separators (U+2028) as
 // they are; only the breaks between the box's paragraphs become LF.
@@ -20,6 +17,11 @@ QString exactText(const QPlainTextEdit *box);
 // Appends to a text box as the user sees it: line ends become the box's LF.
 void appendText(QPlainTextEdit *box, const QString &text);
 
+// A text box bound to one column of a cursor's current row: refilled on every
+// change of position, and, when its text differs from what it was filled
+// with (whatever put it there: keys, paste, an input method, the
+// accessibility interface), handing that text to the row before the cursor
+// leaves it.
 class BoundField : public QObject
 {
     Q_OBJECT
@@ -35,9 +37,12 @@ public:
 private:
     void connectCursor();
     void handOver();
+    QString boxText() const;
 
     QuestionCursor *m_cursor;
     QString m_column;
     QPointer<QLineEdit> m_line;
     QPointer<QPlainTextEdit> m_plain;
+    QString m_filled;       // the box's text right after the last fill
+    bool m_touched = false; // its text has changed since (perhaps back again)
 };

@@ -1,4 +1,7 @@
 #include "allwindows.h"
+#include "bankfolder.h"
+#include "messagebox.h"
+#include "programicon.h"
 #include "programwindow.h"
 #include "startuptiming.h"
 #include "windowregistry.h"
@@ -20,6 +23,17 @@ int main(int argc, char *argv[])
     if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
+
+    QApplication::setWindowIcon(ProgramIcon::icon());
+
+    // The bank of the working folder, or the user's own copy of the bundled
+    // one for an installed program (see BankFolder).
+    const BankFolder::Result folder =
+        BankFolder::settle(QCoreApplication::applicationDirPath(), BankFolder::userFolder());
+    if (!folder.ok) {
+        MessageBox::show(nullptr, folder.message, QStringLiteral("Quorvane"));
+        return 1;
+    }
 
     registerAllWindows();
     WindowRegistry &registry = WindowRegistry::instance();

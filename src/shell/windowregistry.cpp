@@ -16,6 +16,13 @@ void WindowRegistry::registerWindow(const QString &name, Factory factory)
     m_factories.insert(name, std::move(factory));
 }
 
+QStringList WindowRegistry::registeredNames() const
+{
+    QStringList names = m_factories.keys();
+    names.sort();
+    return names;
+}
+
 ProgramWindow *WindowRegistry::load(const QString &name)
 {
     if (ProgramWindow *existing = find(name))

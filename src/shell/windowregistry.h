@@ -22,6 +22,8 @@ public:
     static WindowRegistry &instance();
 
     void registerWindow(const QString &name, Factory factory);
+    // Every window that can be loaded, by name, sorted.
+    QStringList registeredNames() const;
 
     ProgramWindow *load(const QString &name);
     ProgramWindow *show(const QString &name);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPalette>
 #include <QWidget>
 
@@ -46,6 +47,10 @@ void finishForm(QWidget *form)
             pal.setColor(QPalette::Base, scrollBarColour());
             widget->setPalette(pal);
         }
+        // Tab leaves a multi-line box as it leaves every other control, so
+        // that a keyboard user is never held in one that is being edited.
+        if (auto *box = qobject_cast<QPlainTextEdit *>(widget))
+            box->setTabChangesFocus(true);
     }
 }
 

@@ -23,7 +23,8 @@ QColor scrollBarColour();
 // Completes a window built from its form: every font the form sets gets the
 // Chinese fallbacks and its exact size (a form holds whole points; a size
 // such as 10.5 is kept in the property "pointSizeF"), and every control
-// marked "scrollBarColoured" takes the scroll-bar colour as its background.
+// marked "scrollBarColoured" takes the scroll-bar colour as its background;
+// Tab moves on from every multi-line box.
 void finishForm(QWidget *form);
 
 // Keeps the whole text of a box of fixed size in sight: a text wider than the
