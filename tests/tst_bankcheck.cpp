@@ -257,35 +257,6 @@ private slots:
         QVERIFY2(problems.first().startsWith(QStringLiteral("english.db")), qPrintable(why(problems)));
     }
 
-    void balanceBoundsAreWholeQuestions()
-    {
-        // 20 % and 30 % of the answers, widened to whole questions.
-        QCOMPARE(BankCheck::fewestOfALetter(60), 12);
-        QCOMPARE(BankCheck::mostOfALetter(60), 18);
-        QCOMPARE(BankCheck::fewestOfALetter(76), 15);
-        QCOMPARE(BankCheck::mostOfALetter(76), 23);
-        QCOMPARE(BankCheck::fewestOfALetter(5), 1);
-        QCOMPARE(BankCheck::mostOfALetter(5), 2);
-        QCOMPARE(BankCheck::fewestOfALetter(1), 0);
-        QCOMPARE(BankCheck::mostOfALetter(1), 1);
-    }
-
-    void duplicatesFoldBlanksCaseAndChoiceOrder()
-    {
-        const QStringList choices{QStringLiteral("an apple"), QStringLiteral("a pear")};
-        const QString key = BankCheck::duplicateKey(QStringLiteral("I want ______ ."), choices);
-        QCOMPARE(BankCheck::duplicateKey(QStringLiteral("  i  WANT\t______ . "),
-                                         {QStringLiteral("A Pear"), QStringLiteral("an  apple")}),
-                 key);
-        QVERIFY(BankCheck::duplicateKey(QStringLiteral("I want ______."), choices) != key);
-        QVERIFY(BankCheck::duplicateKey(QStringLiteral("I want ______ ."), {QStringLiteral("an apple"), QStringLiteral("a peach")})
-                != key);
-        // A bank row is keyed through its stem and choice lines.
-        QCOMPARE(BankCheck::duplicateKey(QStringLiteral("S\nA. 1\nB. 2\nC. 3\nD. 4")),
-                 BankCheck::duplicateKey(QStringLiteral("s"), {QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("2"),
-                                                              QStringLiteral("1")}));
-    }
-
     void theShippedSourcesPassTheChecker()
     {
         const QDir dir(QStringLiteral(QV_QUESTIONS_DIR));
