@@ -19,7 +19,6 @@ private slots:
     void sideWritesAreStoredWithTheirRowOrNotAtAll();
     void questionAndAnswerAreNeverStoredEmpty();
     void otherCursorsSeeAStoreOnlyAfterTheyReRun();
-    void sweepVisitsASnapshot();
 };
 
 void TestCursor::emptyResultIsBothEnds()
@@ -175,31 +174,6 @@ void TestCursor::otherCursorsSeeAStoreOnlyAfterTheyReRun()
     QVERIFY(marking.refresh() && compose.refresh());
     QCOMPARE(marking.recordCount(), 1);
     QCOMPARE(compose.field(BankSchema::Mark).toInt(), 1);
-}
-
-void TestCursor::sweepVisitsASnapshot()
-{
-    QList<QuestionRecord> rows = sampleRows(5);
-    for (QuestionRecord &r : rows) {
-        r.mark = 2;
-        r.picked = QStringLiteral("B");
-    }
-    TempBank bank(rows);
-    QuestionCursor cursor;
-    cursor.setRecordSource(QString::fromUtf8(QueryText::kAnsweredQuestions));
-    QVERIFY(cursor.refresh());
-    const qint32 n = cursor.recordCount();
-    QCOMPARE(n, 5);
-    QVERIFY(cursor.beginBatch());
-    for (qint32 i = 0; i < n; ++i) {
-        QVERIFY(cursor.setField(BankSchema::Mark, 0));
-        QVERIFY(cursor.setField(BankSchema::Picked, QStringLiteral("E")));
-        QVERIFY(cursor.moveNext());
-    }
-    QVERIFY(cursor.commitBatch());
-    QVERIFY(cursor.isEOF());
-    QCOMPARE(bank.countMarked(0), 5);
-    QCOMPARE(bank.stored(5, QStringLiteral("作答")).toString(), QStringLiteral("E"));
 }
 
 QTEST_GUILESS_MAIN(TestCursor)
