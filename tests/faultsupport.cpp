@@ -80,19 +80,15 @@ TinyFileSystem::TinyFileSystem(const QString &folder, int kibibytes) : m_folder(
 {
     const QByteArray target = QFile::encodeName(folder);
     const QByteArray options = "size=" + QByteArray::number(kibibytes) + "k,mode=0777";
-    if (unshare(CLONE_NEWNS) != 0) {
-        m_why = QStringLiteral("unshare: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    const auto failed = [this](const char *step) {
+        m_why = QStringLiteral("%1: %2").arg(QLatin1String(step), QString::fromLocal8Bit(std::strerror(errno)));
+        return true;
+    };
+    // Nothing mounted after the private remount reaches the namespace of the rest of the system.
+    if ((unshare(CLONE_NEWNS) != 0 && failed("unshare"))
+        || (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 && failed("private mounts"))
+        || (mount("tmpfs", target.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0 && failed("mount")))
         return;
-    }
-    // Nothing mounted from here on reaches the namespace of the rest of the system.
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-        m_why = QStringLiteral("private mounts: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-        return;
-    }
-    if (mount("tmpfs", target.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0) {
-        m_why = QStringLiteral("mount: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-        return;
-    }
     m_mounted = true;
 }
 
@@ -121,14 +117,9 @@ qint64 TinyFileSystem::fill(const QString &fileName)
     return total;
 }
 
-QString driverPath()
-{
-    return QStringLiteral(QVDRIVER_PATH);
-}
-
 DriverProcess::DriverProcess(const QString &workingFolder)
 {
-    m_process.setProgram(driverPath());
+    m_process.setProgram(QStringLiteral(QVDRIVER_PATH)); // set by the build
     m_process.setWorkingDirectory(workingFolder);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }

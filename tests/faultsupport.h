@@ -103,9 +103,6 @@ private:
     QProcess m_process;
 };
 
-// The path of the driver program (set by the build).
-QString driverPath();
-
 // PRAGMA integrity_check of a bank, through a connection of its own.
 QString integrityCheck(const QString &dbPath);
 // One query's single value, through a connection of its own.

@@ -134,13 +134,15 @@ public:
 
 private:
     PracticeWindow *form1() const { return WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1")); }
+    QString position() const { return QStringLiteral("ok ") + form1()->positionBox()->text(); }
+    void next(PracticeWindow *form) const { form->button(QStringLiteral("Command4"))->click(); }
 
     QString handle(const QString &command, const QString &argument)
     {
         WindowRegistry &registry = WindowRegistry::instance();
         if (command == QLatin1String("start")) {
             registry.show(QStringLiteral("Form1"));
-            return QStringLiteral("ok ") + form1()->positionBox()->text();
+            return position();
         }
         if (command == QLatin1String("hold")) {
             const QString result = hold();
@@ -169,20 +171,19 @@ private:
             if (!button)
                 return QStringLiteral("error no button ") + argument;
             button->click();
-            return QStringLiteral("ok ") + form->positionBox()->text();
+            return position();
         }
         if (command == QLatin1String("picks")) {
-            const int n = argument.toInt();
-            for (int i = 0; i < n; ++i) {
+            for (int i = 0; i < argument.toInt(); ++i) {
                 form->optionButton(i % 4)->click();
-                form->button(QStringLiteral("Command4"))->click();
+                next(form);
             }
-            return QStringLiteral("ok ") + form->positionBox()->text();
+            return position();
         }
         if (command == QLatin1String("skip")) {
             for (int i = argument.toInt(); i > 0; --i)
-                form->button(QStringLiteral("Command4"))->click();
-            return QStringLiteral("ok ") + form->positionBox()->text();
+                next(form);
+            return position();
         }
         if (command == QLatin1String("marking"))
             return marking(form);
@@ -192,13 +193,12 @@ private:
                 return QStringLiteral("error no whole-bank entry");
             form->categoryList()->setCurrentIndex(index);
             emit form->categoryList()->activated(index);
-            return QStringLiteral("ok ") + form->positionBox()->text();
+            return position();
         }
         if (command == QLatin1String("picked")) {
-            for (int k = 0; k < 4; ++k) {
+            for (int k = 0; k < 4; ++k)
                 if (form->optionButton(k)->isChecked())
-                    return QStringLiteral("ok ") + QString(QChar(u'A' + k));
-            }
+                    return QStringLiteral("ok ") + QChar(u'A' + k);
             return QStringLiteral("ok -");
         }
         if (command == QLatin1String("edit")) {
@@ -212,8 +212,8 @@ private:
             const int times = argument.section(QLatin1Char(' '), 0, 0).toInt();
             const QString text = unescaped(argument.section(QLatin1Char(' '), 1)).repeated(times);
             registry.find(QStringLiteral("frmExplain"))->findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->setPlainText(text);
-            form->button(QStringLiteral("Command4"))->click();
-            return QStringLiteral("ok ") + form->positionBox()->text();
+            next(form);
+            return position();
         }
         if (command == QLatin1String("record")) {
             form->menuAction(QStringLiteral("XXJL"))->trigger();
@@ -229,12 +229,11 @@ private:
             sqlite3 *db = practiceConnection();
             if (!db)
                 return QStringLiteral("error no cursor connection");
-            if (argument == QLatin1String("commit")) {
+            stallTable = argument.toUtf8();
+            if (argument == QLatin1String("commit"))
                 sqlite3_commit_hook(db, stallOnCommit, nullptr);
-            } else {
-                stallTable = argument.toUtf8();
+            else
                 sqlite3_update_hook(db, stallOnChange, nullptr);
-            }
             return QStringLiteral("ok");
         }
         if (command == QLatin1String("question"))

@@ -93,18 +93,12 @@ private slots:
         bytes += "\x81";
         QVERIFY(writeBytes(bank.cataloguePath(), bytes));
 
-        const Catalogue::LoadResult loaded = Catalogue::load(bank.cataloguePath());
-        QVERIFY(loaded.ok);
-        // A broken byte never swallows a line end: six line ends, seven lines.
-        QCOMPARE(loaded.labels.size(), 7);
-        QCOMPARE(loaded.labels.at(1), QStringLiteral("甲类"));
-        QCOMPARE(loaded.labels.at(5), QStringLiteral("乙类"));
-        QVERIFY(loaded.labels.at(3).startsWith(QStringLiteral("ab")) && loaded.labels.at(3).endsWith(QStringLiteral("cd")));
-        QCOMPARE(loaded.labels.at(6), QString(QChar::ReplacementCharacter)); // the lone last byte is not dropped
-
+        // A broken byte never swallows a line end (tst_codepage has the bytes):
+        // six line ends, seven labels, the good ones found.
         PracticeWindow *form = showPracticeWindow();
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(form->categoryList()->count(), 7);
+        QCOMPARE(form->categoryList()->itemText(5), QStringLiteral("乙类"));
         for (int i = 2; i < 7; ++i) {
             if (i == 5)
                 continue;
@@ -164,9 +158,7 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("paste");
-        QTest::newRow("combining marks, typed") << kCombining << false;
-        QTest::newRow("right to left, typed") << kRightToLeft << false;
-        QTest::newRow("emoji and rare ideographs, typed") << kEmoji << false;
+        QTest::newRow("combining marks, right to left, emoji, typed") << kCombining + kRightToLeft + kEmoji << false;
         QTest::newRow("no-break space, separators, tab, pasted") << kSpecials << true;
         QTest::newRow("100 kB pasted") << hundredKilobytes() << true;
     }

