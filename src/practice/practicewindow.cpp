@@ -162,14 +162,12 @@ void PracticeWindow::buildMenu(QMenuBar *menu)
             this, &PracticeWindow::openCompositionFirstPage);
     connect(named(menu->addAction(QStringLiteral("试题解析")), QStringLiteral("JX")), &QAction::triggered,
             this, &PracticeWindow::openExplanation);
+    connect(named(menu->addAction(QStringLiteral("学习记录")), QStringLiteral("XXJL")), &QAction::triggered,
+            this, &PracticeWindow::openLearningRecord);
     connect(named(menu->addAction(QStringLiteral("帮助")), QStringLiteral("HELP")), &QAction::triggered,
             this, &PracticeWindow::openGuide);
     connect(named(menu->addAction(QStringLiteral("关于")), QStringLiteral("ABOUT")), &QAction::triggered,
             this, &PracticeWindow::openAbout);
-    // The learning record stands right before "帮助".
-    auto *record = named(new QAction(QStringLiteral("学习记录"), menu), QStringLiteral("XXJL"));
-    menu->insertAction(menuAction(QStringLiteral("HELP")), record);
-    connect(record, &QAction::triggered, this, &PracticeWindow::openLearningRecord);
 }
 
 QRadioButton *PracticeWindow::optionButton(int index) const
