@@ -23,18 +23,6 @@ namespace {
 
 const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLiteral("甲"), QStringLiteral("乙")};
 
-PracticeWindow *openPracticeWindow()
-{
-    setUpGuiTesting();
-    resetProgramEnded();
-    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
-}
-
-void click(PracticeWindow *form, const char *button)
-{
-    form->button(QString::fromLatin1(button))->click();
-}
-
 LearningRecordWindow *openRecord(PracticeWindow *form)
 {
     form->menuAction(QStringLiteral("XXJL"))->trigger();
@@ -109,23 +97,23 @@ void TestLearningRecordWindow::userPicksAreRecordedRestoredAndResetOnesAreNot()
 {
     TempBank bank(sampleRows(4), kCatalogue); // answers A, B, C, D
     PracticeWindow *form = openPracticeWindow();
-    click(form, "Command4");
-    click(form, "Command3");
+    clickButton(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(storedRecord(bank), QStringList{QStringLiteral("no table")}); // no answer, no table
 
     form->optionButton(1)->click();
     form->optionButton(0)->click(); // the later pick replaces the earlier one
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command4"));
     form->optionButton(2)->click();
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(storedRecord(bank), (QStringList{QStringLiteral("1 A 1"), QStringLiteral("2 C 2")}));
 
     // Going back shows the stored picks again: not new answers.
-    click(form, "Command3");
+    clickButton(form, QStringLiteral("Command3"));
     QVERIFY(form->optionButton(2)->isChecked());
-    click(form, "Command3");
-    click(form, "Command4");
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command3"));
+    clickButton(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(storedRecord(bank).size(), 2);
 
     // A pick still pending when the record window opens is in it.
@@ -137,7 +125,7 @@ void TestLearningRecordWindow::userPicksAreRecordedRestoredAndResetOnesAreNot()
 
     // The exit resets the marks, not the record.
     MessageBox::queueAnswer(MessageBox::Yes);
-    click(form, "Command8");
+    clickButton(form, QStringLiteral("Command8"));
     QCOMPARE(bank.countMarked(0), 4);
     QStringList times;
     QCOMPARE(storedRecord(bank, &times), (QStringList{QStringLiteral("1 A 1"), QStringLiteral("2 C 2"),
@@ -175,16 +163,16 @@ void TestLearningRecordWindow::theWindowShowsTheRecordAndPractisesTheNotebook()
 
     // Right there takes a question out of the notebook.
     form->optionButton(1)->click(); // 2: B, right
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command4"));
     form->optionButton(0)->click(); // 3: A, still wrong
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command4"));
     activate(form, record);
     QCOMPARE(record->notebookBox()->text(), QStringLiteral("2"));
     QCOMPARE(record->answersBox()->text(), QStringLiteral("9"));
     form->optionButton(1)->click(); // 6: B, right
-    click(form, "Command3");
+    clickButton(form, QStringLiteral("Command3"));
     form->optionButton(2)->click(); // 3: C, right
-    click(form, "Command3");
+    clickButton(form, QStringLiteral("Command3"));
     activate(form, record);
     QCOMPARE(record->notebookBox()->text(), QStringLiteral("0"));
     QVERIFY(!record->practiseButton()->isEnabled());
@@ -228,7 +216,7 @@ void TestLearningRecordWindow::theRecordOutlivesTheRun()
     PracticeWindow *form = openPracticeWindow();
     form->optionButton(0)->click(); // 1: A, right
     MessageBox::queueAnswer(MessageBox::Yes);
-    click(form, "Command8");
+    clickButton(form, QStringLiteral("Command8"));
     QVERIFY(endProgram());
     closeAllWindows();
 
