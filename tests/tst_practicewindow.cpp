@@ -37,8 +37,7 @@ private slots:
     void answerIsShownAndHidden();
     void correctionsAreStoredWhenTheRowIsLeft();
     void emptiedTextIsNeverStoredByTheStoreStep();
-    void exitNoKeepsEverything();
-    void exitYesResetsTheBankAndEnds();
+    void exitAsksAndYesResetsTheBankAndEnds();
     void closeBoxResetsWithoutAsking();
     void aBadBankGivesOneMessageAndAnEmptySet();
 };
@@ -306,27 +305,7 @@ void TestPracticeWindow::emptiedTextIsNeverStoredByTheStoreStep()
     QCOMPARE(form->questionBox()->toPlainText(), original); // shown again on re-entry
 }
 
-void TestPracticeWindow::exitNoKeepsEverything()
-{
-    TempBank bank(sampleRows(4), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    for (int i = 0; i < 3; ++i) {
-        form->optionButton(i)->click();
-        if (i < 2)
-            clickButton(form, QStringLiteral("Command4"));
-    }
-    MessageBox::queueAnswer(MessageBox::No);
-    clickButton(form, QStringLiteral("Command8"));
-    QCOMPARE(MessageBox::last().text, QStringLiteral("真的要退出<<Quorvane>>吗?"));
-    QCOMPARE(MessageBox::last().title, QStringLiteral("退出系统"));
-    QCOMPARE(MessageBox::last().buttons, MessageBox::YesNo);
-    QCOMPARE(bank.countMarked(0), 1);
-    QCOMPARE(form->positionBox()->text(), QStringLiteral("第3题 共4题"));
-    QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form1")));
-    QVERIFY(!WindowRegistry::instance().isLoaded(QStringLiteral("frmSplash")));
-}
-
-void TestPracticeWindow::exitYesResetsTheBankAndEnds()
+void TestPracticeWindow::exitAsksAndYesResetsTheBankAndEnds()
 {
     QList<QuestionRecord> rows = sampleRows(50);
     for (int i = 10; i < 50; ++i) {
@@ -335,14 +314,29 @@ void TestPracticeWindow::exitYesResetsTheBankAndEnds()
     }
     TempBank bank(rows, kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    form->optionButton(0)->click(); // pending on row 1
+    for (int i = 0; i < 3; ++i) {
+        form->optionButton(i)->click();
+        if (i < 2)
+            clickButton(form, QStringLiteral("Command4"));
+    }
+    // No keeps everything; the pick on row 3 is stored all the same.
+    MessageBox::queueAnswer(MessageBox::No);
+    clickButton(form, QStringLiteral("Command8"));
+    QCOMPARE(MessageBox::last().text, QStringLiteral("真的要退出<<Quorvane>>吗?"));
+    QCOMPARE(MessageBox::last().title, QStringLiteral("退出系统"));
+    QCOMPARE(MessageBox::last().buttons, MessageBox::YesNo);
+    QCOMPARE(bank.countMarked(0), 7);
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第3题 共50题"));
+    QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form1")));
+    QVERIFY(!WindowRegistry::instance().isLoaded(QStringLiteral("frmSplash")));
+
     MessageBox::queueAnswer(MessageBox::Yes);
     form->menuAction(QStringLiteral("EXIT"))->trigger();
     QVERIFY(!WindowRegistry::instance().isLoaded(QStringLiteral("Form1")));
     QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("frmSplash")));
     QCOMPARE(bank.countMarked(0), 50);
     QCOMPARE(bank.stored(11, QStringLiteral("作答")).toString(), QStringLiteral("E"));
-    QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("E"));
+    QCOMPARE(bank.stored(3, QStringLiteral("作答")).toString(), QStringLiteral("E"));
     QVERIFY(!programEnded());
     QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
     QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
