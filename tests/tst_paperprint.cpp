@@ -302,9 +302,7 @@ void TestPaperPrint::aFailedExportKeepsTheOldPdf()
     const QString locked = QDir(bank.dir()).filePath(QStringLiteral("locked"));
     QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("locked")));
     const QString oldPdf = locked + QStringLiteral("/试卷.pdf");
-    QFile old(oldPdf);
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("%PDF old paper") == 14);
-    old.close();
+    QVERIFY(writeBytes(oldPdf, "%PDF old paper"));
     form3->printing().choosePath = [&](QWidget *, const QString &) { return locked + QStringLiteral("/试卷"); };
 
     // Everyone may read and open the folder; no one may write in it.
