@@ -69,11 +69,25 @@ private slots:
         }
     }
 
-    void guideOpensOnTheFirstPageEveryTimeAndCloses()
+    void guideOpensBesideTheOthersOnTheFirstPageEveryTimeAndCloses()
     {
         TempBank bank(sampleRows(3));
         PracticeWindow *form1 = showPracticeWindow();
+        // Guide, about and marking open together, none of them modal.
+        clickButton(form1, QStringLiteral("Command6"));
         clickButton(form1, QStringLiteral("Command9"));
+        form1->menuAction(QStringLiteral("ABOUT"))->trigger();
+        for (const QString &name : {QStringLiteral("Form1"), QStringLiteral("Form2"), QStringLiteral("Form6"),
+                                    QStringLiteral("frmAbout")}) {
+            ProgramWindow *form = WindowRegistry::instance().find(name);
+            QVERIFY2(form && form->isVisible() && !form->isModal(), qPrintable(name));
+        }
+        QVERIFY(!QApplication::activeModalWidget());
+        clickButton(form1, QStringLiteral("Command4")); // the practice window goes on working beside them
+        QCOMPARE(form1->positionBox()->text(), QStringLiteral("第2题 共3题"));
+        about()->closeButton()->click(); // closing one leaves the others
+        QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form2")));
+
         GuideWindow *form6 = guide();
         QCOMPARE(form6->tabs()->currentIndex(), 0);
         form6->tabs()->setCurrentIndex(3); // left on "如何修改"
@@ -146,29 +160,6 @@ private slots:
             QVERIFY(!about());
         }
         QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form1")));
-    }
-
-    void guideAboutAndMarkingOpenTogether()
-    {
-        TempBank bank(sampleRows(3));
-        PracticeWindow *form1 = showPracticeWindow();
-        clickButton(form1, QStringLiteral("Command6"));
-        clickButton(form1, QStringLiteral("Command9"));
-        form1->menuAction(QStringLiteral("ABOUT"))->trigger();
-        for (const QString &name : {QStringLiteral("Form1"), QStringLiteral("Form2"), QStringLiteral("Form6"),
-                                    QStringLiteral("frmAbout")}) {
-            ProgramWindow *form = WindowRegistry::instance().find(name);
-            QVERIFY2(form && form->isVisible(), qPrintable(name));
-            QVERIFY2(!form->isModal(), qPrintable(name));
-        }
-        QVERIFY(!QApplication::activeModalWidget());
-        // PracticeWindow goes on working beside them.
-        clickButton(form1, QStringLiteral("Command4"));
-        QCOMPARE(form1->positionBox()->text(), QStringLiteral("第2题 共3题"));
-        // Closing one leaves the others.
-        about()->closeButton()->click();
-        QVERIFY(guide());
-        QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form2")));
     }
 };
 
