@@ -35,8 +35,7 @@ private slots:
     void picksAreMarkedAndRestored();
     void marksCompareExactly();
     void answerIsShownAndHidden();
-    void correctionsAreStoredWhenTheRowIsLeft();
-    void emptiedTextIsNeverStoredByTheStoreStep();
+    void correctionsAreStoredWhenTheRowIsLeftEmptiedOnesNever();
     void exitAsksAndYesResetsTheBankAndEnds();
     void closeBoxResetsWithoutAsking();
     void aBadBankGivesOneMessageAndAnEmptySet();
@@ -262,7 +261,7 @@ void TestPracticeWindow::answerIsShownAndHidden()
     QCOMPARE(form->answerBox()->text(), QStringLiteral("B"));
 }
 
-void TestPracticeWindow::correctionsAreStoredWhenTheRowIsLeft()
+void TestPracticeWindow::correctionsAreStoredWhenTheRowIsLeftEmptiedOnesNever()
 {
     TempBank bank(sampleRows(3), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
@@ -286,12 +285,8 @@ void TestPracticeWindow::correctionsAreStoredWhenTheRowIsLeft()
     QCOMPARE(bank.stored(2, QStringLiteral("答案")).toString(), QStringLiteral("D"));
     QCOMPARE(bank.stored(2, QStringLiteral("批阅")).toInt(), 1);
     QVERIFY(form->answerBox()->isReadOnly());
-}
 
-void TestPracticeWindow::emptiedTextIsNeverStoredByTheStoreStep()
-{
-    TempBank bank(sampleRows(2), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
+    // Emptied boxes are never stored by the store step and are shown again.
     const QString original = form->questionBox()->toPlainText();
     form->menuAction(QStringLiteral("XGST"))->trigger();
     form->questionBox()->selectAll();
@@ -300,9 +295,9 @@ void TestPracticeWindow::emptiedTextIsNeverStoredByTheStoreStep()
     form->answerBox()->selectAll();
     QTest::keyClick(form->answerBox(), Qt::Key_Delete);
     form->menuAction(QStringLiteral("ZDYJ"))->trigger();
-    QCOMPARE(bank.stored(1, QStringLiteral("试题")).toString(), original);
-    QCOMPARE(bank.stored(1, QStringLiteral("答案")).toString(), QStringLiteral("A"));
-    QCOMPARE(form->questionBox()->toPlainText(), original); // shown again on re-entry
+    QCOMPARE(bank.stored(3, QStringLiteral("试题")).toString(), original);
+    QCOMPARE(bank.stored(3, QStringLiteral("答案")).toString(), QStringLiteral("C"));
+    QCOMPARE(form->questionBox()->toPlainText(), original);
 }
 
 void TestPracticeWindow::exitAsksAndYesResetsTheBankAndEnds()
