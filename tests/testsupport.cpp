@@ -149,12 +149,12 @@ void clickButton(QWidget *window, const QString &name)
     button->click();
 }
 
-void pickCategory(PracticeWindow *form, const QString &label)
+void pickCategory(QComboBox *list, const QString &label)
 {
-    const int index = form->categoryList()->findText(label, Qt::MatchExactly);
+    const int index = list->findText(label, Qt::MatchExactly);
     QVERIFY2(index >= 0, qPrintable(label));
-    form->categoryList()->setCurrentIndex(index);
-    emit form->categoryList()->activated(index);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
 }
 
 QStringList shownTexts()

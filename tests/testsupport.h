@@ -10,6 +10,7 @@
 #include <QVariant>
 
 class PracticeWindow;
+class QComboBox;
 class QWidget;
 
 // Runs fn on a connection of its own to the file at path (opened as it is,
@@ -79,7 +80,7 @@ PracticeWindow *openPracticeWindow();
 void clickButton(QWidget *window, const QString &name);
 // The texts of the message boxes shown since they were last cleared.
 QStringList shownTexts();
-// A category picked from the practice window's list, as the user picks it.
-void pickCategory(PracticeWindow *form, const QString &label);
+// A category picked from a window's list, as the user picks it.
+void pickCategory(QComboBox *list, const QString &label);
 // Text as an input method hands it over (Chinese, emoji and the like).
 void typeIn(QWidget *box, const QString &text);

@@ -167,12 +167,12 @@ private slots:
         // Rows 1, 3, 5, 7 are 甲, rows 2, 4, 6, 8 乙; answers cycle A, B, C, D.
         TempBank bank(sampleRows(8, {QStringLiteral("甲"), QStringLiteral("乙")}), kCatalogue);
         PracticeWindow *form1 = showPracticeWindow();
-        pickCategory(form1, QStringLiteral("甲"));
+        pickCategory(form1->categoryList(), QStringLiteral("甲"));
         form1->optionButton(0)->click(); // row 1, answer A: right
         clickButton(form1, QStringLiteral("Command4"));
         form1->optionButton(0)->click(); // row 3, answer C: wrong
         clickButton(form1, QStringLiteral("Command4"));
-        pickCategory(form1, QStringLiteral("乙"));
+        pickCategory(form1->categoryList(), QStringLiteral("乙"));
         form1->optionButton(3)->click(); // row 2, answer B: wrong, picked just before the marking
 
         MarkingWindow *form2 = openMarking(form1);
@@ -274,7 +274,7 @@ private slots:
         rows[2].mark = 1;
         TempBank bank(rows, kCatalogue);
         PracticeWindow *form1 = showPracticeWindow();
-        pickCategory(form1, QStringLiteral("甲"));
+        pickCategory(form1->categoryList(), QStringLiteral("甲"));
         QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共5题"));
         clickButton(form1, QStringLiteral("Command4"));
 

@@ -99,7 +99,7 @@ void TestPracticeWindow::anEmptySetIsGuardedOnEveryButton()
 {
     TempBank bank(sampleRows(4, {QStringLiteral("甲")}), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    pickCategory(form, QStringLiteral("空类"));
+    pickCategory(form->categoryList(), QStringLiteral("空类"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共0题"));
     QVERIFY(form->questionBox()->toPlainText().isEmpty());
 
@@ -170,7 +170,7 @@ void TestPracticeWindow::categoryPickRestartsTheCounter()
     form->optionButton(3)->click(); // pending on row 3 when the set changes
 
     QComboBox *combo = form->categoryList();
-    pickCategory(form, QStringLiteral("乙"));
+    pickCategory(form->categoryList(), QStringLiteral("乙"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共3题"));
     QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 2 ")));
     QCOMPARE(bank.stored(3, QStringLiteral("作答")).toString(), QStringLiteral("D")); // not dropped
@@ -180,7 +180,7 @@ void TestPracticeWindow::categoryPickRestartsTheCounter()
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第3题 共3题"));
     QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 6 ")));
 
-    pickCategory(form, QStringLiteral("全部中考试题"));
+    pickCategory(form->categoryList(), QStringLiteral("全部中考试题"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共6题"));
     QCOMPARE(form->cursor()->recordSource(), QStringLiteral("select * from zk "));
 
