@@ -84,14 +84,13 @@ private slots:
     void init() { MessageBox::setTestMode(true); }
     void cleanup() { closeAllWindows(); }
 
-    void keptBackUntilAPickOrTheAnswerIsShown();
+    void keptBackUntilAPickOrTheAnswerIsShownAndGoesWithTheProgram();
     void followsCategoryPicksTheReviewAndTheReturn();
     void editsAreStoredWhenTheRowIsLeft();
     void aReadOnlyBankGetsNoTableAndOneMessage();
-    void neverKeepsTheProgramAlive();
 };
 
-void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShown()
+void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownAndGoesWithTheProgram()
 {
     TempBank bank(explainedRows(4), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
@@ -130,6 +129,16 @@ void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShown()
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("C"));
     QCOMPARE(storedExplanation(bank, 1), explanationOf(1));
     QCOMPARE(storedExplanation(bank, 4), QStringLiteral("<none>"));
+
+    // The practice window closed and its farewell clicked away at once: the
+    // explanation window goes with them and the program ends.
+    form->show();
+    form->close();
+    auto *splash = WindowRegistry::instance().findWindow<FarewellSplash>(QStringLiteral("frmSplash"));
+    QVERIFY(splash);
+    splash->onBackgroundClick();
+    QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
+    QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
 }
 
 void TestExplanationWindow::followsCategoryPicksTheReviewAndTheReturn()
@@ -265,22 +274,6 @@ void TestExplanationWindow::aReadOnlyBankGetsNoTableAndOneMessage()
     QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QVERIFY(!hasExplanationTable(bank));
     QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
-}
-
-void TestExplanationWindow::neverKeepsTheProgramAlive()
-{
-    // The practice window closed and its farewell clicked away at once: the
-    // explanation window goes with them and the program ends.
-    TempBank bank(explainedRows(2), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    form->show();
-    QVERIFY(openExplanation(form));
-    form->close();
-    auto *splash = WindowRegistry::instance().findWindow<FarewellSplash>(QStringLiteral("frmSplash"));
-    QVERIFY(splash);
-    splash->onBackgroundClick();
-    QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
-    QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
 }
 
 QTEST_MAIN(TestExplanationWindow)
