@@ -8,7 +8,6 @@
 #include "practicewindow.h"
 #include "windowregistry.h"
 
-#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -135,12 +134,27 @@ PracticeWindow *showPracticeWindow()
     return qobject_cast<PracticeWindow *>(WindowRegistry::instance().show(QStringLiteral("Form1")));
 }
 
+PracticeWindow *openPracticeWindow()
+{
+    setUpGuiTesting();
+    resetProgramEnded();
+    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
+}
+
 void clickButton(QWidget *window, const QString &name)
 {
     auto *button = window->findChild<QPushButton *>(name);
     QVERIFY2(button, qPrintable(name));
     QVERIFY2(button->isEnabled(), qPrintable(name));
     button->click();
+}
+
+void pickCategory(QComboBox *list, const QString &label)
+{
+    const int index = list->findText(label, Qt::MatchExactly);
+    QVERIFY2(index >= 0, qPrintable(label));
+    list->setCurrentIndex(index);
+    emit list->activated(index);
 }
 
 QStringList shownTexts()
@@ -157,18 +171,4 @@ void typeIn(QWidget *box, const QString &text)
     QInputMethodEvent event;
     event.setCommitString(text);
     QCoreApplication::sendEvent(box, &event);
-}
-
-void verifyControlsNamed(QWidget *window, bool descriptionSuffices)
-{
-    for (QWidget *w : window->findChildren<QWidget *>()) {
-        // The edit inside an editable combo box is named through the box.
-        if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus || qobject_cast<QComboBox *>(w->parentWidget()))
-            continue;
-        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
-        QVERIFY(iface);
-        QVERIFY2(!iface->text(QAccessible::Name).isEmpty()
-                     || (descriptionSuffices && !iface->text(QAccessible::Description).isEmpty()),
-                 qPrintable(window->objectName() + QLatin1Char(' ') + w->objectName()));
-    }
 }

@@ -10,6 +10,7 @@
 #include <QVariant>
 
 class PracticeWindow;
+class QComboBox;
 class QWidget;
 
 // Runs fn on a connection of its own to the file at path (opened as it is,
@@ -71,14 +72,15 @@ void closeAllWindows();
 // The practice window shown as the program starts it, with the message boxes
 // answered by the test and the program's end not yet recorded.
 PracticeWindow *showPracticeWindow();
+// The same, loaded but not yet shown.
+PracticeWindow *openPracticeWindow();
 // Clicks a window's push button by its object name; the button must exist
 // and be enabled, so that a click that does nothing is never taken for one
 // that worked.
 void clickButton(QWidget *window, const QString &name);
 // The texts of the message boxes shown since they were last cleared.
 QStringList shownTexts();
+// A category picked from a window's list, as the user picks it.
+void pickCategory(QComboBox *list, const QString &label);
 // Text as an input method hands it over (Chinese, emoji and the like).
 void typeIn(QWidget *box, const QString &text);
-// Every visible control of the window that takes the focus has a name for
-// screen readers (or, where the window relies on them, a description).
-void verifyControlsNamed(QWidget *window, bool descriptionSuffices = false);

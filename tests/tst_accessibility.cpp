@@ -22,12 +22,6 @@
 
 namespace {
 
-PracticeWindow *openPracticeWindow()
-{
-    setUpGuiTesting();
-    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
-}
-
 QRect inWindow(const QWidget *w)
 {
     return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size());

@@ -41,14 +41,6 @@ QList<QuestionRecord> explainedRows(int n)
     return rows;
 }
 
-PracticeWindow *openPracticeWindow()
-{
-    setUpGuiTesting();
-    resetProgramEnded();
-    MessageBox::clearShown();
-    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
-}
-
 ExplanationWindow *explanationWindow()
 {
     return WindowRegistry::instance().findWindow<ExplanationWindow>(QStringLiteral("frmExplain"));
@@ -58,18 +50,6 @@ ExplanationWindow *openExplanation(PracticeWindow *form)
 {
     form->menuAction(QStringLiteral("JX"))->trigger();
     return explanationWindow();
-}
-
-void click(PracticeWindow *form, const QString &name)
-{
-    form->button(name)->click();
-}
-
-void pickCategory(PracticeWindow *form, const QString &label)
-{
-    const int index = form->categoryList()->findText(label, Qt::MatchExactly);
-    form->categoryList()->setCurrentIndex(index);
-    emit form->categoryList()->activated(index);
 }
 
 QString shownText(ExplanationWindow *w)
@@ -104,14 +84,13 @@ private slots:
     void init() { MessageBox::setTestMode(true); }
     void cleanup() { closeAllWindows(); }
 
-    void keptBackUntilAPickOrTheAnswerIsShown();
+    void keptBackUntilAPickOrTheAnswerIsShownAndGoesWithTheProgram();
     void followsCategoryPicksTheReviewAndTheReturn();
     void editsAreStoredWhenTheRowIsLeft();
     void aReadOnlyBankGetsNoTableAndOneMessage();
-    void neverKeepsTheProgramAlive();
 };
 
-void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShown()
+void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownAndGoesWithTheProgram()
 {
     TempBank bank(explainedRows(4), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
@@ -122,22 +101,22 @@ void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShown()
 
     form->optionButton(2)->click(); // a wrong pick reveals it as well
     QCOMPARE(shownText(w), explanationOf(1));
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(heading(w), QStringLiteral("第2题"));
     QCOMPARE(shownText(w), kNotYet);
-    click(form, QStringLiteral("Command1")); // 显示
+    clickButton(form, QStringLiteral("Command1")); // 显示
     QCOMPARE(shownText(w), explanationOf(2));
-    click(form, QStringLiteral("Command4")); // the answer stays shown: so does the explanation
+    clickButton(form, QStringLiteral("Command4")); // the answer stays shown: so does the explanation
     QCOMPARE(shownText(w), explanationOf(3));
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(heading(w), QStringLiteral("第4题"));
     QCOMPARE(shownText(w), kNone);
-    click(form, QStringLiteral("Command1")); // 隐藏
+    clickButton(form, QStringLiteral("Command1")); // 隐藏
     QCOMPARE(shownText(w), kNone);
-    click(form, QStringLiteral("Command3"));
+    clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(shownText(w), kNotYet);
-    click(form, QStringLiteral("Command3"));
-    click(form, QStringLiteral("Command3")); // question 1 with its stored pick
+    clickButton(form, QStringLiteral("Command3"));
+    clickButton(form, QStringLiteral("Command3")); // question 1 with its stored pick
     QCOMPARE(heading(w), QStringLiteral("第1题"));
     QVERIFY(form->optionButton(2)->isChecked());
     QCOMPARE(shownText(w), explanationOf(1));
@@ -150,6 +129,16 @@ void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShown()
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("C"));
     QCOMPARE(storedExplanation(bank, 1), explanationOf(1));
     QCOMPARE(storedExplanation(bank, 4), QStringLiteral("<none>"));
+
+    // The practice window closed and its farewell clicked away at once: the
+    // explanation window goes with them and the program ends.
+    form->show();
+    form->close();
+    auto *splash = WindowRegistry::instance().findWindow<FarewellSplash>(QStringLiteral("frmSplash"));
+    QVERIFY(splash);
+    splash->onBackgroundClick();
+    QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
+    QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
 }
 
 void TestExplanationWindow::followsCategoryPicksTheReviewAndTheReturn()
@@ -157,20 +146,20 @@ void TestExplanationWindow::followsCategoryPicksTheReviewAndTheReturn()
     TempBank bank(explainedRows(7), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
     ExplanationWindow *w = openExplanation(form);
-    click(form, QStringLiteral("Command1"));
+    clickButton(form, QStringLiteral("Command1"));
 
-    pickCategory(form, QStringLiteral("乙")); // rows 2, 4, 6
+    pickCategory(form->categoryList(), QStringLiteral("乙")); // rows 2, 4, 6
     QCOMPARE(heading(w), QStringLiteral("第1题"));
     QCOMPARE(shownText(w), explanationOf(2));
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(shownText(w), explanationOf(4));
     form->optionButton(0)->click(); // row 4, answer D: wrong
-    click(form, QStringLiteral("Command5"));
+    clickButton(form, QStringLiteral("Command5"));
     QCOMPARE(heading(w), QStringLiteral("第3题"));
     QCOMPARE(shownText(w), explanationOf(6));
 
     // The review of the wrong answers shows row 4 only.
-    click(form, QStringLiteral("Command6"));
+    clickButton(form, QStringLiteral("Command6"));
     auto *marking = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
     QVERIFY(marking);
     marking->button(QStringLiteral("Command6"))->click();
@@ -179,7 +168,7 @@ void TestExplanationWindow::followsCategoryPicksTheReviewAndTheReturn()
     QCOMPARE(heading(w), QStringLiteral("第1题"));
     QCOMPARE(shownText(w), explanationOf(4));
 
-    pickCategory(form, QStringLiteral("空类")); // an empty set shows nothing
+    pickCategory(form->categoryList(), QStringLiteral("空类")); // an empty set shows nothing
     QCOMPARE(heading(w), QString());
     QCOMPARE(shownText(w), QString());
 
@@ -195,13 +184,13 @@ void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
     QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx")));
     PracticeWindow *form = openPracticeWindow();
     ExplanationWindow *w = openExplanation(form);
-    click(form, QStringLiteral("Command1"));
+    clickButton(form, QStringLiteral("Command1"));
     for (int k = 0; k < 3; ++k) {
         QCOMPARE(shownText(w), kNone);
         if (k < 2)
-            click(form, QStringLiteral("Command4"));
+            clickButton(form, QStringLiteral("Command4"));
     }
-    click(form, QStringLiteral("Command2"));
+    clickButton(form, QStringLiteral("Command2"));
     QVERIFY(!hasExplanationTable(bank)); // reading creates nothing
 
     // Typed, and stored with the row when "下一题" leaves it; the table is
@@ -211,7 +200,7 @@ void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
     QCOMPARE(shownText(w), QString());
     QTest::keyClicks(w->explanationBox(), QStringLiteral("Look at the time first."));
     QVERIFY(!hasExplanationTable(bank));
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(storedExplanation(bank, 1), QStringLiteral("Look at the time first."));
     QVERIFY(!w->isEditing() && w->explanationBox()->isReadOnly());
     QCOMPARE(shownText(w), kNone);
@@ -223,7 +212,7 @@ void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
     QVERIFY(box);
     box->setText(QAccessible::Value, QStringLiteral("第二题：\n两行"));
     QCOMPARE(shownText(w), QStringLiteral("第二题：\n两行"));
-    click(form, QStringLiteral("Command3"));
+    clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(storedExplanation(bank, 2), QStringLiteral("第二题：\n两行"));
     QVERIFY(w->isEditing());
     QCOMPARE(shownText(w), QStringLiteral("Look at the time first."));
@@ -231,9 +220,9 @@ void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
     // Emptied: the question's row goes.
     w->explanationBox()->selectAll();
     QTest::keyClick(w->explanationBox(), Qt::Key_Delete);
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(storedExplanation(bank, 1), QStringLiteral("<none>"));
-    click(form, QStringLiteral("Command3"));
+    clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(shownText(w), kNone);
 
     // Closing the window in the middle of an edit keeps what was typed for
@@ -265,19 +254,19 @@ void TestExplanationWindow::aReadOnlyBankGetsNoTableAndOneMessage()
         form->menuAction(QStringLiteral("XGJX"))->trigger();
         ExplanationWindow *w = explanationWindow();
         QTest::keyClicks(w->explanationBox(), QStringLiteral("Cannot be stored."));
-        click(form, QStringLiteral("Command4"));
+        clickButton(form, QStringLiteral("Command4"));
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("作答或修改暂时无法存入题库（题库文件是只读的）")));
 
         // Back on the row, the window shows what is still waiting to be stored.
-        click(form, QStringLiteral("Command3"));
-        click(form, QStringLiteral("Command1"));
+        clickButton(form, QStringLiteral("Command3"));
+        clickButton(form, QStringLiteral("Command1"));
         QCOMPARE(shownText(w), QStringLiteral("Cannot be stored."));
         QCOMPARE(MessageBox::shown().size(), 1);
 
         // The exit counts it among the corrections not stored.
         MessageBox::queueAnswer(MessageBox::Yes);
-        click(form, QStringLiteral("Command8"));
+        clickButton(form, QStringLiteral("Command8"));
         QVERIFY2(MessageBox::last().text.contains(QStringLiteral("有1道试题的修改没有存入题库")),
                  qPrintable(MessageBox::last().text));
         closeAllWindows();
@@ -285,22 +274,6 @@ void TestExplanationWindow::aReadOnlyBankGetsNoTableAndOneMessage()
     QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QVERIFY(!hasExplanationTable(bank));
     QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
-}
-
-void TestExplanationWindow::neverKeepsTheProgramAlive()
-{
-    // The practice window closed and its farewell clicked away at once: the
-    // explanation window goes with them and the program ends.
-    TempBank bank(explainedRows(2), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    form->show();
-    QVERIFY(openExplanation(form));
-    form->close();
-    auto *splash = WindowRegistry::instance().findWindow<FarewellSplash>(QStringLiteral("frmSplash"));
-    QVERIFY(splash);
-    splash->onBackgroundClick();
-    QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
-    QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
 }
 
 QTEST_MAIN(TestExplanationWindow)

@@ -9,6 +9,7 @@
 #include "messagebox.h"
 #include "practicewindow.h"
 #include "questionimportwindow.h"
+#include "banksources.h"
 #include "testsupport.h"
 #include "windowregistry.h"
 
@@ -47,25 +48,12 @@ const QString kCleanTsv = QStringLiteral("类别\t试题\tA\tB\tC\tD\t答案\t�
                                   QStringLiteral("新题一的解析"))
                         + tsvLine(QString(), QStringLiteral("No category ______."), QStringLiteral("C"));
 
-QByteArray bytesOf(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QString writeInput(const QString &dir, const QString &name, const QByteArray &bytes)
 {
     const QString path = QDir(dir).filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+    if (!writeBytes(path, bytes))
         qWarning("cannot write %s", qPrintable(path));
     return path;
-}
-
-PracticeWindow *openPracticeWindow()
-{
-    setUpGuiTesting();
-    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
 }
 
 // 导入试题… with the file dialog answered by path.
@@ -93,24 +81,23 @@ private slots:
     void init() { MessageBox::setTestMode(true); }
     void cleanup() { closeAllWindows(); }
 
-    void aCleanFileIsPreviewedAsItWillBeImported();
+    void aCleanFileIsPreviewedAsItWillBeImportedAndAChangedBankRefused();
     void duplicatesAndProblemsAreListedWithTheirLines_data();
     void duplicatesAndProblemsAreListedWithTheirLines();
     void theImportRefreshesThePracticeWindowAndStoresThePendingPickOnce();
     void aCancelLeavesBankAndCatalogueByteIdentical();
     void aBankThatCannotBeWrittenRefusesTheImport_data();
     void aBankThatCannotBeWrittenRefusesTheImport();
-    void aBankChangedSinceThePreviewIsRefused();
     void anExportReadsBackIntoAnEmptyBank_data();
     void anExportReadsBackIntoAnEmptyBank();
 };
 
-void TestImportWindow::aCleanFileIsPreviewedAsItWillBeImported()
+void TestImportWindow::aCleanFileIsPreviewedAsItWillBeImportedAndAChangedBankRefused()
 {
     TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
     const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
     PracticeWindow *form = openPracticeWindow();
-    const QByteArray before = bytesOf(bank.dbPath());
+    const QByteArray before = readBytes(bank.dbPath());
     QuestionImportWindow *window = previewThroughMenu(form, input);
     QVERIFY(window && window->isVisible());
 
@@ -139,7 +126,18 @@ void TestImportWindow::aCleanFileIsPreviewedAsItWillBeImported()
     QVERIFY2(window->problemsBox()->toPlainText().contains(input + QStringLiteral(":3: 类别为空")),
              qPrintable(window->problemsBox()->toPlainText()));
     QVERIFY(!window->importButton()->isEnabled());
-    QCOMPARE(bytesOf(bank.dbPath()), before); // a preview writes nothing
+    QCOMPARE(readBytes(bank.dbPath()), before); // a preview writes nothing
+
+    // Another program adds question 6, the number the preview gave the first
+    // new one: the import is refused.
+    window->categoryBox()->setText(QStringLiteral("丙类"));
+    emit window->categoryBox()->editingFinished();
+    QVERIFY(window->importButton()->isEnabled());
+    QVERIFY(bank.exec(QStringLiteral("INSERT INTO zk VALUES (6, 'Elsewhere', 'A', '甲类', 0, 'E')")));
+    window->importButton()->click();
+    QCOMPARE(MessageBox::last().text,
+             QStringLiteral("导入的试题暂时无法存入题库（题库刚被其他程序改动过），没有导入任何试题。"));
+    QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM zk")), 6);
 }
 
 void TestImportWindow::duplicatesAndProblemsAreListedWithTheirLines_data()
@@ -189,7 +187,7 @@ void TestImportWindow::theImportRefreshesThePracticeWindowAndStoresThePendingPic
     QVERIFY(bank.exec(QStringLiteral("CREATE TABLE stores (bank_size)")));
     QVERIFY(bank.exec(QStringLiteral(
         "CREATE TRIGGER counted AFTER UPDATE ON zk BEGIN INSERT INTO stores SELECT count(*) FROM zk; END")));
-    const QByteArray catalogue = bytesOf(bank.cataloguePath());
+    const QByteArray catalogue = readBytes(bank.cataloguePath());
     const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
 
     PracticeWindow *form = openPracticeWindow();
@@ -207,7 +205,7 @@ void TestImportWindow::theImportRefreshesThePracticeWindowAndStoresThePendingPic
     QCOMPARE(bank.countMarked(2), 1);
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("B"));
 
-    QCOMPARE(bytesOf(bank.cataloguePath()), catalogue + CodePage::encode(QStringLiteral("乙类\r\n第一单元\r\n")));
+    QCOMPARE(readBytes(bank.cataloguePath()), catalogue + CodePage::encode(QStringLiteral("乙类\r\n第一单元\r\n")));
     QMap<qint64, QString> explanations;
     QString error;
     QVERIFY2(BankBuilder::readExplanations(bank.dbPath(), &explanations, &error), qPrintable(error));
@@ -234,8 +232,8 @@ void TestImportWindow::aCancelLeavesBankAndCatalogueByteIdentical()
     PracticeWindow *form = openPracticeWindow();
     QuestionImportWindow *window = previewThroughMenu(form, input);
     QVERIFY(window && window->importButton()->isEnabled());
-    const QByteArray bankBefore = bytesOf(bank.dbPath());
-    const QByteArray catalogueBefore = bytesOf(bank.cataloguePath());
+    const QByteArray bankBefore = readBytes(bank.dbPath());
+    const QByteArray catalogueBefore = readBytes(bank.cataloguePath());
 
     // The bar's own button, once a third of the rows are in.
     QList<int> values;
@@ -255,8 +253,8 @@ void TestImportWindow::aCancelLeavesBankAndCatalogueByteIdentical()
     QCOMPARE(MessageBox::last().text, QStringLiteral("导入已取消，题库没有改动。"));
     QVERIFY2(values.size() >= 3 && values.last() >= rows / 3 && values.last() < rows,
              qPrintable(QString::number(values.isEmpty() ? -1 : values.last())));
-    QCOMPARE(bytesOf(bank.dbPath()), bankBefore);
-    QCOMPARE(bytesOf(bank.cataloguePath()), catalogueBefore);
+    QCOMPARE(readBytes(bank.dbPath()), bankBefore);
+    QCOMPARE(readBytes(bank.cataloguePath()), catalogueBefore);
     QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM zk")), 5);
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共5题"));
     QVERIFY(window->importButton()->isEnabled()); // the window stays, ready for another try
@@ -274,7 +272,7 @@ void TestImportWindow::aBankThatCannotBeWrittenRefusesTheImport()
     QFETCH(bool, locked);
     TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
     const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
-    const QByteArray catalogue = bytesOf(bank.cataloguePath());
+    const QByteArray catalogue = readBytes(bank.cataloguePath());
     std::unique_ptr<DriverProcess> other;
     std::unique_ptr<OrdinaryFileAccess> ordinary;
     if (!locked) {
@@ -285,7 +283,7 @@ void TestImportWindow::aBankThatCannotBeWrittenRefusesTheImport()
         QVERIFY2(ordinary->active(), "the file-system user cannot be switched: permissions would not apply");
         QVERIFY(!canWrite(bank.dbPath()));
     }
-    const QByteArray before = bytesOf(bank.dbPath());
+    const QByteArray before = readBytes(bank.dbPath());
     PracticeWindow *form = openPracticeWindow();
     if (locked) {
         other = std::make_unique<DriverProcess>(bank.dir());
@@ -314,24 +312,10 @@ void TestImportWindow::aBankThatCannotBeWrittenRefusesTheImport()
     QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("frmImport")));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共5题"));
     if (!locked)
-        QCOMPARE(bytesOf(bank.dbPath()), before);
+        QCOMPARE(readBytes(bank.dbPath()), before);
     QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM zk")), 5);
-    QCOMPARE(bytesOf(bank.cataloguePath()), catalogue);
+    QCOMPARE(readBytes(bank.cataloguePath()), catalogue);
     QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-}
-
-void TestImportWindow::aBankChangedSinceThePreviewIsRefused()
-{
-    TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
-    const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
-    QuestionImportWindow *window = previewThroughMenu(openPracticeWindow(), input);
-    QVERIFY(window && window->importButton()->isEnabled());
-    // Another program adds question 6, the number the preview gave the first new one.
-    QVERIFY(bank.exec(QStringLiteral("INSERT INTO zk VALUES (6, 'Elsewhere', 'A', '甲类', 0, 'E')")));
-    window->importButton()->click();
-    QCOMPARE(MessageBox::last().text,
-             QStringLiteral("导入的试题暂时无法存入题库（题库刚被其他程序改动过），没有导入任何试题。"));
-    QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM zk")), 6);
 }
 
 void TestImportWindow::anExportReadsBackIntoAnEmptyBank_data()

@@ -176,8 +176,7 @@ void TestInstall::userBankIsWorkedOnAndAFolderThatCannotBeMadeIsTold()
     QVERIFY2(result.ok && result.userBank, qPrintable(result.message));
     QCOMPARE(QDir::currentPath(), QDir(user).canonicalPath());
     QVERIFY(QFileInfo(QStringLiteral("english.db")).permissions() & QFile::WriteOwner);
-    setUpGuiTesting();
-    PracticeWindow *form = WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
+    PracticeWindow *form = openPracticeWindow();
     QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
     form->editQuestion();
     form->questionBox()->setPlainText(QStringLiteral("订正"));

@@ -23,18 +23,6 @@ namespace {
 
 const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLiteral("甲"), QStringLiteral("乙")};
 
-PracticeWindow *openPracticeWindow()
-{
-    setUpGuiTesting();
-    resetProgramEnded();
-    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
-}
-
-void click(PracticeWindow *form, const char *button)
-{
-    form->button(QString::fromLatin1(button))->click();
-}
-
 LearningRecordWindow *openRecord(PracticeWindow *form)
 {
     form->menuAction(QStringLiteral("XXJL"))->trigger();
@@ -99,33 +87,32 @@ private slots:
     void init() { MessageBox::setTestMode(true); }
     void cleanup() { closeAllWindows(); }
 
-    void userPicksAreRecordedRestoredAndResetOnesAreNot();
+    void userPicksAreRecordedRestoredAndOutliveTheRunResetOnesAreNot();
     void theWindowShowsTheRecordAndPractisesTheNotebook();
     void clearingAsksAndDeletesTheRecordOnly();
-    void theRecordOutlivesTheRun();
 };
 
-void TestLearningRecordWindow::userPicksAreRecordedRestoredAndResetOnesAreNot()
+void TestLearningRecordWindow::userPicksAreRecordedRestoredAndOutliveTheRunResetOnesAreNot()
 {
     TempBank bank(sampleRows(4), kCatalogue); // answers A, B, C, D
     PracticeWindow *form = openPracticeWindow();
-    click(form, "Command4");
-    click(form, "Command3");
+    clickButton(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(storedRecord(bank), QStringList{QStringLiteral("no table")}); // no answer, no table
 
     form->optionButton(1)->click();
     form->optionButton(0)->click(); // the later pick replaces the earlier one
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command4"));
     form->optionButton(2)->click();
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(storedRecord(bank), (QStringList{QStringLiteral("1 A 1"), QStringLiteral("2 C 2")}));
 
     // Going back shows the stored picks again: not new answers.
-    click(form, "Command3");
+    clickButton(form, QStringLiteral("Command3"));
     QVERIFY(form->optionButton(2)->isChecked());
-    click(form, "Command3");
-    click(form, "Command4");
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command3"));
+    clickButton(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(storedRecord(bank).size(), 2);
 
     // A pick still pending when the record window opens is in it.
@@ -137,7 +124,7 @@ void TestLearningRecordWindow::userPicksAreRecordedRestoredAndResetOnesAreNot()
 
     // The exit resets the marks, not the record.
     MessageBox::queueAnswer(MessageBox::Yes);
-    click(form, "Command8");
+    clickButton(form, QStringLiteral("Command8"));
     QCOMPARE(bank.countMarked(0), 4);
     QStringList times;
     QCOMPARE(storedRecord(bank, &times), (QStringList{QStringLiteral("1 A 1"), QStringLiteral("2 C 2"),
@@ -146,6 +133,15 @@ void TestLearningRecordWindow::userPicksAreRecordedRestoredAndResetOnesAreNot()
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")).match(time).hasMatch(),
                  qPrintable(time));
     QVERIFY(endProgram()); // the record window is unloaded with the others
+
+    // The record outlives the run: the next one adds to it.
+    closeAllWindows();
+    form = openPracticeWindow();
+    QVERIFY(!form->optionButton(0)->isChecked());
+    form->optionButton(3)->click(); // 1: D, wrong
+    record = openRecord(form);
+    QCOMPARE(record->answersBox()->text(), QStringLiteral("4"));
+    QCOMPARE(record->rightBox()->text(), QStringLiteral("1"));
 }
 
 void TestLearningRecordWindow::theWindowShowsTheRecordAndPractisesTheNotebook()
@@ -175,16 +171,16 @@ void TestLearningRecordWindow::theWindowShowsTheRecordAndPractisesTheNotebook()
 
     // Right there takes a question out of the notebook.
     form->optionButton(1)->click(); // 2: B, right
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command4"));
     form->optionButton(0)->click(); // 3: A, still wrong
-    click(form, "Command4");
+    clickButton(form, QStringLiteral("Command4"));
     activate(form, record);
     QCOMPARE(record->notebookBox()->text(), QStringLiteral("2"));
     QCOMPARE(record->answersBox()->text(), QStringLiteral("9"));
     form->optionButton(1)->click(); // 6: B, right
-    click(form, "Command3");
+    clickButton(form, QStringLiteral("Command3"));
     form->optionButton(2)->click(); // 3: C, right
-    click(form, "Command3");
+    clickButton(form, QStringLiteral("Command3"));
     activate(form, record);
     QCOMPARE(record->notebookBox()->text(), QStringLiteral("0"));
     QVERIFY(!record->practiseButton()->isEnabled());
@@ -220,25 +216,6 @@ void TestLearningRecordWindow::clearingAsksAndDeletesTheRecordOnly()
     QCOMPARE(bank.countMarked(2), 1); // the marks of the bank are not the record
     QCOMPARE(record->answersBox()->text(), QStringLiteral("0"));
     QVERIFY(!record->clearButton()->isEnabled() && !record->practiseButton()->isEnabled());
-}
-
-void TestLearningRecordWindow::theRecordOutlivesTheRun()
-{
-    TempBank bank(sampleRows(3), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    form->optionButton(0)->click(); // 1: A, right
-    MessageBox::queueAnswer(MessageBox::Yes);
-    click(form, "Command8");
-    QVERIFY(endProgram());
-    closeAllWindows();
-
-    form = openPracticeWindow();
-    QVERIFY(!form->optionButton(0)->isChecked());
-    form->optionButton(3)->click(); // 1: D, wrong
-    LearningRecordWindow *record = openRecord(form);
-    QCOMPARE(record->answersBox()->text(), QStringLiteral("2"));
-    QCOMPARE(record->rightBox()->text(), QStringLiteral("1"));
-    QCOMPARE(record->notebookBox()->text(), QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestLearningRecordWindow)

@@ -2,6 +2,7 @@
 #include "faultsupport.h"
 #include "messagebox.h"
 #include "printlayout.h"
+#include "banksources.h"
 #include "testsupport.h"
 #include "windowregistry.h"
 
@@ -93,11 +94,6 @@ void click(CompositionWindow *form3, const char *name)
     form3->findChild<QPushButton *>(QString::fromLatin1(name))->click();
 }
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -230,7 +226,7 @@ void TestPaperPrint::theExtractedTextHoldsPaperAndKey()
     printer.setOutputFileName(dir.filePath(QStringLiteral("printed.pdf")));
     setUpPage(printer);
     QCOMPARE(print(paper, &printer), pages);
-    QVERIFY(extractedText(bytesOf(printer.outputFileName())).contains(QStringLiteral("Stem23 asks")));
+    QVERIFY(extractedText(readBytes(printer.outputFileName())).contains(QStringLiteral("Stem23 asks")));
 }
 
 void TestPaperPrint::anEmptyPaperIsRefused()
@@ -293,7 +289,7 @@ void TestPaperPrint::eachPagePrintsAndExportsItsOwnPaper()
              QStringList({QStringLiteral("manual.PDF"), QStringLiteral("random.pdf")}));
     int pages = 0;
     renderPdf(form3->randomPaper(), &pages);
-    QCOMPARE(pageObjects(bytesOf(bank.dir() + QStringLiteral("/out/random.pdf"))), pages);
+    QCOMPARE(pageObjects(readBytes(bank.dir() + QStringLiteral("/out/random.pdf"))), pages);
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
@@ -306,9 +302,7 @@ void TestPaperPrint::aFailedExportKeepsTheOldPdf()
     const QString locked = QDir(bank.dir()).filePath(QStringLiteral("locked"));
     QVERIFY(QDir(bank.dir()).mkdir(QStringLiteral("locked")));
     const QString oldPdf = locked + QStringLiteral("/试卷.pdf");
-    QFile old(oldPdf);
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("%PDF old paper") == 14);
-    old.close();
+    QVERIFY(writeBytes(oldPdf, "%PDF old paper"));
     form3->printing().choosePath = [&](QWidget *, const QString &) { return locked + QStringLiteral("/试卷"); };
 
     // Everyone may read and open the folder; no one may write in it.
@@ -327,14 +321,14 @@ void TestPaperPrint::aFailedExportKeepsTheOldPdf()
     const QString prefix = QStringLiteral("无法保存文件“%1”：").arg(oldPdf);
     QVERIFY2(MessageBox::last().text.startsWith(prefix) && MessageBox::last().text.size() > prefix.size(),
              qPrintable(MessageBox::last().text));
-    QCOMPARE(bytesOf(oldPdf), QByteArray("%PDF old paper"));
+    QCOMPARE(readBytes(oldPdf), QByteArray("%PDF old paper"));
     QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("试卷.pdf")});
 
     // Writable again, the same export replaces it.
     MessageBox::clearShown();
     click(form3, "Command22");
     QVERIFY(MessageBox::shown().isEmpty());
-    QVERIFY(bytesOf(oldPdf).startsWith("%PDF-1.4"));
+    QVERIFY(readBytes(oldPdf).startsWith("%PDF-1.4"));
 }
 
 QTEST_MAIN(TestPaperPrint)

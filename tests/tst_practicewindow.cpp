@@ -4,7 +4,6 @@
 #include "testsupport.h"
 #include "windowregistry.h"
 
-#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,25 +16,6 @@ namespace {
 
 const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLiteral("甲"), QStringLiteral("乙"),
                              QStringLiteral("空类")};
-
-PracticeWindow *openPracticeWindow()
-{
-    setUpGuiTesting();
-    resetProgramEnded();
-    return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
-}
-
-void click(PracticeWindow *form, const QString &button)
-{
-    QPushButton *b = form->button(button);
-    QVERIFY2(b, qPrintable(button));
-    b->click();
-}
-
-int indexOfLabel(PracticeWindow *form, const QString &label)
-{
-    return form->categoryList()->findText(label, Qt::MatchExactly);
-}
 
 } // namespace
 
@@ -52,29 +32,23 @@ private slots:
     void anEmptySetIsGuardedOnEveryButton();
     void anEmptiedQuestionOrAnswerBlocksNavigation();
     void categoryPickRestartsTheCounter();
-    void typingALabelFiltersNothing();
     void picksAreMarkedAndRestored();
     void marksCompareExactly();
     void answerIsShownAndHidden();
-    void correctionsAreStoredWhenTheRowIsLeft();
-    void emptiedTextIsNeverStoredByTheStoreStep();
-    void exitNoKeepsEverything();
-    void exitYesResetsTheBankAndEnds();
+    void correctionsAreStoredWhenTheRowIsLeftEmptiedOnesNever();
+    void exitAsksAndYesResetsTheBankAndEnds();
     void closeBoxResetsWithoutAsking();
     void aBadBankGivesOneMessageAndAnEmptySet();
-    void everyControlIsNamedForScreenReaders();
 };
 
 void TestPracticeWindow::startsOnTheFirstQuestion()
 {
     TempBank bank(sampleRows(5, {QStringLiteral("甲"), QStringLiteral("乙")}), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    QCOMPARE(form->windowTitle(), QStringLiteral("Quorvane（智能组卷系统）"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共5题"));
     QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
     QCOMPARE(form->answerBox()->text(), QStringLiteral("A"));
     QCOMPARE(form->categoryList()->count(), 4);
-    QCOMPARE(form->categoryList()->itemText(0), QStringLiteral("全部中考试题"));
     QCOMPARE(form->categoryList()->currentText(), QStringLiteral("甲"));
     QVERIFY(form->questionBox()->isReadOnly() && form->answerBox()->isReadOnly());
     for (int k = 0; k < 4; ++k)
@@ -88,26 +62,26 @@ void TestPracticeWindow::endMessagesKeepTheQuestion()
 {
     TempBank bank(sampleRows(5, {QStringLiteral("甲"), QStringLiteral("乙")}), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    click(form, QStringLiteral("Command3"));
+    clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(MessageBox::last().text, QStringLiteral("已到第一道试题！"));
     QCOMPARE(MessageBox::last().title, QStringLiteral("Quorvane"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共5题"));
     QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
 
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共5题"));
     QCOMPARE(form->categoryList()->currentText(), QStringLiteral("乙")); // follows the question's category
 
-    click(form, QStringLiteral("Command5"));
+    clickButton(form, QStringLiteral("Command5"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第5题 共5题"));
     MessageBox::clearShown();
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::last().text, QStringLiteral("已到最后一道试题！"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第5题 共5题"));
     QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 5 ")));
 
-    click(form, QStringLiteral("Command2"));
+    clickButton(form, QStringLiteral("Command2"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共5题"));
 }
 
@@ -115,23 +89,17 @@ void TestPracticeWindow::aOneRowSet()
 {
     TempBank bank(sampleRows(1), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    click(form, QStringLiteral("Command3"));
-    click(form, QStringLiteral("Command4"));
-    QCOMPARE(MessageBox::shown().size(), 2);
-    QCOMPARE(MessageBox::shown().at(0).text, QStringLiteral("已到第一道试题！"));
-    QCOMPARE(MessageBox::shown().at(1).text, QStringLiteral("已到最后一道试题！"));
+    for (const char *button : {"Command3", "Command4", "Command2", "Command5"})
+        clickButton(form, QString::fromLatin1(button));
+    QCOMPARE(shownTexts(), (QStringList{QStringLiteral("已到第一道试题！"), QStringLiteral("已到最后一道试题！")}));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共1题"));
-    click(form, QStringLiteral("Command2"));
-    click(form, QStringLiteral("Command5"));
-    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共1题"));
-    QCOMPARE(MessageBox::shown().size(), 2);
 }
 
 void TestPracticeWindow::anEmptySetIsGuardedOnEveryButton()
 {
     TempBank bank(sampleRows(4, {QStringLiteral("甲")}), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    form->onCategoryPicked(indexOfLabel(form, QStringLiteral("空类")));
+    pickCategory(form->categoryList(), QStringLiteral("空类"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共0题"));
     QVERIFY(form->questionBox()->toPlainText().isEmpty());
 
@@ -142,7 +110,7 @@ void TestPracticeWindow::anEmptySetIsGuardedOnEveryButton()
         {QStringLiteral("Command4"), next}, {QStringLiteral("Command5"), other}};
     for (const auto &[button, text] : expected) {
         MessageBox::clearShown();
-        click(form, button);
+        clickButton(form, button);
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::last().text, text);
         QCOMPARE(MessageBox::last().title,
@@ -151,8 +119,8 @@ void TestPracticeWindow::anEmptySetIsGuardedOnEveryButton()
     }
     // A pick, the store step and showing the answer on an empty set do nothing harmful.
     form->optionButton(2)->click();
-    click(form, QStringLiteral("Command6"));
-    click(form, QStringLiteral("Command1"));
+    clickButton(form, QStringLiteral("Command6"));
+    clickButton(form, QStringLiteral("Command1"));
     QCOMPARE(bank.countMarked(0), 4);
 }
 
@@ -160,17 +128,17 @@ void TestPracticeWindow::anEmptiedQuestionOrAnswerBlocksNavigation()
 {
     TempBank bank(sampleRows(3), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     form->menuAction(QStringLiteral("XGST"))->trigger();
     QVERIFY(!form->questionBox()->isReadOnly());
     form->questionBox()->selectAll();
     QTest::keyClick(form->questionBox(), Qt::Key_Delete);
     QVERIFY(form->questionBox()->toPlainText().isEmpty());
 
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(MessageBox::last().title, QStringLiteral("出错啦！"));
     for (const QString &b : {QStringLiteral("Command2"), QStringLiteral("Command3"), QStringLiteral("Command5")}) {
-        click(form, b);
+        clickButton(form, b);
         QCOMPARE(MessageBox::last().title, QStringLiteral("出错了"));
     }
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共3题"));
@@ -179,7 +147,7 @@ void TestPracticeWindow::anEmptiedQuestionOrAnswerBlocksNavigation()
     // Typing a text again lets the move proceed.
     QTest::keyClicks(form->questionBox(), QStringLiteral("New question 2"));
     MessageBox::clearShown();
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QVERIFY(MessageBox::shown().isEmpty());
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第3题 共3题"));
     QCOMPARE(bank.stored(2, QStringLiteral("试题")).toString(), QStringLiteral("New question 2"));
@@ -188,7 +156,7 @@ void TestPracticeWindow::anEmptiedQuestionOrAnswerBlocksNavigation()
     form->menuAction(QStringLiteral("XGDA"))->trigger();
     form->answerBox()->selectAll();
     QTest::keyClick(form->answerBox(), Qt::Key_Backspace);
-    click(form, QStringLiteral("Command3"));
+    clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(MessageBox::last().title, QStringLiteral("出错了"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第3题 共3题"));
 }
@@ -197,36 +165,30 @@ void TestPracticeWindow::categoryPickRestartsTheCounter()
 {
     TempBank bank(sampleRows(6, {QStringLiteral("甲"), QStringLiteral("乙")}), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    click(form, QStringLiteral("Command4"));
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     form->optionButton(3)->click(); // pending on row 3 when the set changes
 
     QComboBox *combo = form->categoryList();
-    emit combo->activated(indexOfLabel(form, QStringLiteral("乙")));
+    pickCategory(form->categoryList(), QStringLiteral("乙"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共3题"));
     QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 2 ")));
     QCOMPARE(bank.stored(3, QStringLiteral("作答")).toString(), QStringLiteral("D")); // not dropped
     QVERIFY(form->optionButton(3)->isChecked()); // the buttons stay as they were
 
-    click(form, QStringLiteral("Command5"));
+    clickButton(form, QStringLiteral("Command5"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第3题 共3题"));
     QVERIFY(form->questionBox()->toPlainText().startsWith(QStringLiteral("Question 6 ")));
 
-    emit combo->activated(indexOfLabel(form, QStringLiteral("全部中考试题")));
+    pickCategory(form->categoryList(), QStringLiteral("全部中考试题"));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共6题"));
     QCOMPARE(form->cursor()->recordSource(), QStringLiteral("select * from zk "));
-}
 
-void TestPracticeWindow::typingALabelFiltersNothing()
-{
-    TempBank bank(sampleRows(4, {QStringLiteral("甲"), QStringLiteral("乙")}), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    QComboBox *combo = form->categoryList();
+    // A label typed and entered filters nothing.
     combo->lineEdit()->selectAll();
     combo->lineEdit()->insert(QStringLiteral("乙"));
     QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
-    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共4题"));
-    QCOMPARE(form->cursor()->recordSource(), QStringLiteral("select * from zk"));
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共6题"));
     QCOMPARE(combo->count(), 4);
 }
 
@@ -235,25 +197,25 @@ void TestPracticeWindow::picksAreMarkedAndRestored()
     TempBank bank(sampleRows(4), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
     form->optionButton(1)->click(); // B on question 1, whose answer is A
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 2);
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("B"));
     for (int k = 0; k < 4; ++k)
         QVERIFY(!form->optionButton(k)->isChecked()); // question 2 holds "E"
 
     form->optionButton(1)->click(); // B on question 2: right
-    click(form, QStringLiteral("Command3"));
+    clickButton(form, QStringLiteral("Command3"));
     QVERIFY(form->optionButton(1)->isChecked());
     QCOMPARE(bank.stored(2, QStringLiteral("批阅")).toInt(), 1);
     // Restoring re-derived the same mark; it is stored unchanged by the next move.
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 2);
     QVERIFY(form->optionButton(1)->isChecked());
 
     // "第一题" and "最后题" leave the buttons as they were.
-    click(form, QStringLiteral("Command5"));
+    clickButton(form, QStringLiteral("Command5"));
     QVERIFY(form->optionButton(1)->isChecked());
-    click(form, QStringLiteral("Command2"));
+    clickButton(form, QStringLiteral("Command2"));
     QVERIFY(form->optionButton(1)->isChecked());
     QCOMPARE(bank.countMarked(1) + bank.countMarked(2), 2);
 }
@@ -267,16 +229,16 @@ void TestPracticeWindow::marksCompareExactly()
     TempBank bank(rows, kCatalogue);
     PracticeWindow *form = openPracticeWindow();
     form->optionButton(2)->click();
-    click(form, QStringLiteral("Command6")); // the store step
+    clickButton(form, QStringLiteral("Command6")); // the store step
     QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 1);
     form->optionButton(1)->click();
-    click(form, QStringLiteral("Command6"));
+    clickButton(form, QStringLiteral("Command6"));
     QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 2);
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("B"));
     for (int row = 2; row <= 3; ++row) {
-        click(form, QStringLiteral("Command4"));
+        clickButton(form, QStringLiteral("Command4"));
         form->optionButton(2)->click();
-        click(form, QStringLiteral("Command6"));
+        clickButton(form, QStringLiteral("Command6"));
         QCOMPARE(bank.stored(row, QStringLiteral("批阅")).toInt(), 2);
     }
 }
@@ -290,29 +252,28 @@ void TestPracticeWindow::answerIsShownAndHidden()
     QCOMPARE(hidden.color(QPalette::Text), hidden.color(QPalette::Base));
     toggle->click();
     QCOMPARE(toggle->text(), QStringLiteral("隐藏"));
-    QCOMPARE(form->answerBox()->palette().color(QPalette::Text), QColor(0, 0, 255));
-    QCOMPARE(form->answerBox()->palette().color(QPalette::Base), QColor(255, 255, 255));
-    click(form, QStringLiteral("Command4")); // stays shown for the next question
-    QCOMPARE(form->answerBox()->palette().color(QPalette::Text), QColor(0, 0, 255));
+    QVERIFY(form->answerBox()->palette().color(QPalette::Text) != form->answerBox()->palette().color(QPalette::Base));
+    clickButton(form, QStringLiteral("Command4")); // stays shown for the next question
+    QVERIFY(form->answerBox()->palette().color(QPalette::Text) != form->answerBox()->palette().color(QPalette::Base));
     toggle->click();
     QCOMPARE(toggle->text(), QStringLiteral("显示"));
     QCOMPARE(form->answerBox()->palette().color(QPalette::Text), form->answerBox()->palette().color(QPalette::Base));
     QCOMPARE(form->answerBox()->text(), QStringLiteral("B"));
 }
 
-void TestPracticeWindow::correctionsAreStoredWhenTheRowIsLeft()
+void TestPracticeWindow::correctionsAreStoredWhenTheRowIsLeftEmptiedOnesNever()
 {
     TempBank bank(sampleRows(3), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     form->menuAction(QStringLiteral("XGST"))->trigger();
     QTest::keyClicks(form->questionBox(), QStringLiteral("X"));
     const QString edited = form->questionBox()->toPlainText();
-    click(form, QStringLiteral("Command3")); // stores and leaves the box editable
+    clickButton(form, QStringLiteral("Command3")); // stores and leaves the box editable
     QCOMPARE(bank.stored(2, QStringLiteral("试题")).toString(), edited);
     QVERIFY(!form->questionBox()->isReadOnly());
 
-    click(form, QStringLiteral("Command4")); // back to 2, locks both boxes
+    clickButton(form, QStringLiteral("Command4")); // back to 2, locks both boxes
     QCOMPARE(form->questionBox()->toPlainText(), edited);
     QVERIFY(form->questionBox()->isReadOnly());
 
@@ -320,16 +281,12 @@ void TestPracticeWindow::correctionsAreStoredWhenTheRowIsLeft()
     form->answerBox()->selectAll();
     QTest::keyClicks(form->answerBox(), QStringLiteral("D"));
     form->optionButton(3)->click(); // compared with the answer as edited
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(bank.stored(2, QStringLiteral("答案")).toString(), QStringLiteral("D"));
     QCOMPARE(bank.stored(2, QStringLiteral("批阅")).toInt(), 1);
     QVERIFY(form->answerBox()->isReadOnly());
-}
 
-void TestPracticeWindow::emptiedTextIsNeverStoredByTheStoreStep()
-{
-    TempBank bank(sampleRows(2), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
+    // Emptied boxes are never stored by the store step and are shown again.
     const QString original = form->questionBox()->toPlainText();
     form->menuAction(QStringLiteral("XGST"))->trigger();
     form->questionBox()->selectAll();
@@ -338,32 +295,12 @@ void TestPracticeWindow::emptiedTextIsNeverStoredByTheStoreStep()
     form->answerBox()->selectAll();
     QTest::keyClick(form->answerBox(), Qt::Key_Delete);
     form->menuAction(QStringLiteral("ZDYJ"))->trigger();
-    QCOMPARE(bank.stored(1, QStringLiteral("试题")).toString(), original);
-    QCOMPARE(bank.stored(1, QStringLiteral("答案")).toString(), QStringLiteral("A"));
-    QCOMPARE(form->questionBox()->toPlainText(), original); // shown again on re-entry
+    QCOMPARE(bank.stored(3, QStringLiteral("试题")).toString(), original);
+    QCOMPARE(bank.stored(3, QStringLiteral("答案")).toString(), QStringLiteral("C"));
+    QCOMPARE(form->questionBox()->toPlainText(), original);
 }
 
-void TestPracticeWindow::exitNoKeepsEverything()
-{
-    TempBank bank(sampleRows(4), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    for (int i = 0; i < 3; ++i) {
-        form->optionButton(i)->click();
-        if (i < 2)
-            click(form, QStringLiteral("Command4"));
-    }
-    MessageBox::queueAnswer(MessageBox::No);
-    click(form, QStringLiteral("Command8"));
-    QCOMPARE(MessageBox::last().text, QStringLiteral("真的要退出<<Quorvane>>吗?"));
-    QCOMPARE(MessageBox::last().title, QStringLiteral("退出系统"));
-    QCOMPARE(MessageBox::last().buttons, MessageBox::YesNo);
-    QCOMPARE(bank.countMarked(0), 1);
-    QCOMPARE(form->positionBox()->text(), QStringLiteral("第3题 共4题"));
-    QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form1")));
-    QVERIFY(!WindowRegistry::instance().isLoaded(QStringLiteral("frmSplash")));
-}
-
-void TestPracticeWindow::exitYesResetsTheBankAndEnds()
+void TestPracticeWindow::exitAsksAndYesResetsTheBankAndEnds()
 {
     QList<QuestionRecord> rows = sampleRows(50);
     for (int i = 10; i < 50; ++i) {
@@ -372,14 +309,29 @@ void TestPracticeWindow::exitYesResetsTheBankAndEnds()
     }
     TempBank bank(rows, kCatalogue);
     PracticeWindow *form = openPracticeWindow();
-    form->optionButton(0)->click(); // pending on row 1
+    for (int i = 0; i < 3; ++i) {
+        form->optionButton(i)->click();
+        if (i < 2)
+            clickButton(form, QStringLiteral("Command4"));
+    }
+    // No keeps everything; the pick on row 3 is stored all the same.
+    MessageBox::queueAnswer(MessageBox::No);
+    clickButton(form, QStringLiteral("Command8"));
+    QCOMPARE(MessageBox::last().text, QStringLiteral("真的要退出<<Quorvane>>吗?"));
+    QCOMPARE(MessageBox::last().title, QStringLiteral("退出系统"));
+    QCOMPARE(MessageBox::last().buttons, MessageBox::YesNo);
+    QCOMPARE(bank.countMarked(0), 7);
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第3题 共50题"));
+    QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("Form1")));
+    QVERIFY(!WindowRegistry::instance().isLoaded(QStringLiteral("frmSplash")));
+
     MessageBox::queueAnswer(MessageBox::Yes);
     form->menuAction(QStringLiteral("EXIT"))->trigger();
     QVERIFY(!WindowRegistry::instance().isLoaded(QStringLiteral("Form1")));
     QVERIFY(WindowRegistry::instance().isLoaded(QStringLiteral("frmSplash")));
     QCOMPARE(bank.countMarked(0), 50);
     QCOMPARE(bank.stored(11, QStringLiteral("作答")).toString(), QStringLiteral("E"));
-    QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("E"));
+    QCOMPARE(bank.stored(3, QStringLiteral("作答")).toString(), QStringLiteral("E"));
     QVERIFY(!programEnded());
     QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
     QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
@@ -391,7 +343,7 @@ void TestPracticeWindow::closeBoxResetsWithoutAsking()
     PracticeWindow *form = openPracticeWindow();
     form->show();
     form->optionButton(0)->click();
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     form->optionButton(3)->click();
     form->close();
     QVERIFY(MessageBox::shown().isEmpty());
@@ -408,24 +360,9 @@ void TestPracticeWindow::aBadBankGivesOneMessageAndAnEmptySet()
     QCOMPARE(MessageBox::shown().size(), 1);
     QVERIFY(MessageBox::last().text.contains(QStringLiteral("english.db")));
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共0题"));
-    click(form, QStringLiteral("Command4"));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(MessageBox::last().title, QStringLiteral("出错啦！"));
     QVERIFY(!QFile::exists(bank.dbPath()));
-}
-
-void TestPracticeWindow::everyControlIsNamedForScreenReaders()
-{
-    TempBank bank(sampleRows(2), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    form->show();
-    for (QWidget *w : form->findChildren<QWidget *>()) {
-        if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus || w->parentWidget() == form->categoryList())
-            continue;
-        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
-        QVERIFY(iface);
-        QVERIFY2(!iface->text(QAccessible::Name).isEmpty() || !iface->text(QAccessible::Description).isEmpty(),
-                 qPrintable(w->objectName()));
-    }
 }
 
 QTEST_MAIN(TestPracticeWindow)
