@@ -87,6 +87,8 @@ private slots:
         QTest::newRow("no operator") << "select * from zk where 批阅 1";
         QTest::newRow("word glued to keyword") << "select * from zkx";
         QTest::newRow("bare word value") << "select * from zk where 备注 = 答案";
+        // SQLite's JSON would cut the text at U+0000 and match "甲" as well.
+        QTest::newRow("list text with U+0000") << QStringLiteral("select * from zk where 备注 in (\"甲%1x\")").arg(QChar(0));
     }
 
     void malformedTextsAreRejected()

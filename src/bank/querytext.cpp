@@ -147,7 +147,9 @@ bool literal(Scanner &s, QVariant *value, QString *why)
 }
 
 // "in (v1, v2, ...)" after the column: the values become one JSON array,
-// bound as a single parameter however many there are.
+// bound as a single parameter however many there are. SQLite's JSON cuts a
+// text at U+0000, so a list text holding one is refused rather than
+// matching more than its own value.
 ParsedQuery parseList(Scanner &s, ParsedQuery q)
 {
     if (!s.symbol(QStringLiteral("(")))
@@ -159,6 +161,8 @@ ParsedQuery parseList(Scanner &s, ParsedQuery q)
             QString why;
             if (!literal(s, &value, &why))
                 return rejected(why);
+            if (value.typeId() == QMetaType::QString && value.toString().contains(QChar(0)))
+                return rejected(QStringLiteral("列表中的文字不能含有空字符"));
             values.append(QJsonValue::fromVariant(value));
         } while (s.symbol(QStringLiteral(",")));
         if (!s.symbol(QStringLiteral(")")))
