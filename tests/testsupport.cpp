@@ -1,8 +1,9 @@
 #include "testsupport.h"
 
-#include "bankbuilder.h"
-#include "catalogue.h"
 #include "allwindows.h"
+#include "bankbuilder.h"
+#include "banksources.h"
+#include "catalogue.h"
 #include "filechooser.h"
 #include "messagebox.h"
 #include "practicewindow.h"
@@ -10,16 +11,12 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QInputMethodEvent>
 #include <QPushButton>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
 
-namespace {
-bool ended = false;
-} // namespace
+static bool ended = false;
 
 TempBank::TempBank(const QList<QuestionRecord> &rows, const QStringList &catalogue)
     : m_previousDir(QDir::currentPath())
@@ -27,12 +24,8 @@ TempBank::TempBank(const QList<QuestionRecord> &rows, const QStringList &catalog
     QVERIFY(m_dir.isValid());
     QDir::setCurrent(m_dir.path());
     QString error;
-    const bool built = BankBuilder::createBank(dbPath(), rows, &error);
-    QVERIFY2(built, qPrintable(error));
-    QFile file(cataloguePath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(BankBuilder::catalogueBytes(catalogue));
-    file.close();
+    QVERIFY2(BankBuilder::createBank(dbPath(), rows, &error), qPrintable(error));
+    QVERIFY(writeBytes(cataloguePath(), BankBuilder::catalogueBytes(catalogue)));
     Catalogue::setPathOverride(cataloguePath());
 }
 
@@ -42,23 +35,12 @@ TempBank::~TempBank()
     QDir::setCurrent(m_previousDir);
 }
 
-QString TempBank::dbPath() const
-{
-    return m_dir.filePath(QStringLiteral("english.db"));
-}
-
-QString TempBank::cataloguePath() const
-{
-    return m_dir.filePath(QStringLiteral("mulu.txt"));
-}
-
 QVariant TempBank::stored(qint64 number, const QString &column) const
 {
     return withTestConnection(dbPath(), [&](QSqlDatabase &db) {
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("SELECT \"%1\" FROM zk WHERE \"题号\" = ?").arg(column));
-        q.addBindValue(number);
-        return (q.exec() && q.next()) ? q.value(0) : QVariant();
+        const QString sql = QStringLiteral("SELECT \"%1\" FROM zk WHERE \"题号\" = %2").arg(column).arg(number);
+        return (q.exec(sql) && q.next()) ? q.value(0) : QVariant();
     });
 }
 
@@ -66,9 +48,8 @@ int TempBank::countMarked(int mark) const
 {
     return withTestConnection(dbPath(), [&](QSqlDatabase &db) {
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" = ?"));
-        q.addBindValue(mark);
-        return (q.exec() && q.next()) ? q.value(0).toInt() : -1;
+        const QString sql = QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" = %1").arg(mark);
+        return (q.exec(sql) && q.next()) ? q.value(0).toInt() : -1;
     });
 }
 
@@ -80,12 +61,11 @@ bool TempBank::exec(const QString &sql) const
 QList<QuestionRecord> sampleRows(int n, const QStringList &categories)
 {
     QList<QuestionRecord> rows;
-    const QString letters = QStringLiteral("ABCD");
     for (int i = 1; i <= n; ++i) {
         QuestionRecord r;
         r.number = i;
         r.question = QStringLiteral("Question %1 ______.\nA. one\nB. two\nC. three\nD. four").arg(i);
-        r.answer = QString(letters.at((i - 1) % 4));
+        r.answer = QString(QChar(u'A' + (i - 1) % 4));
         r.category = categories.at((i - 1) % categories.size());
         rows << r;
     }
@@ -94,14 +74,11 @@ QList<QuestionRecord> sampleRows(int n, const QStringList &categories)
 
 void setUpGuiTesting()
 {
-    static bool registered = false;
-    if (!registered) {
-        registerAllWindows();
-        registered = true;
-    }
+    registerAllWindows(); // again replaces the same factories
     MessageBox::setTestMode(true);
     // A file dialog a test did not answer is cancelled, never shown.
     FileChooser::setChooser([](QWidget *, const FileChooser::Request &) { return FileChooser::Choice(); });
+    ended = false;
     WindowRegistry::instance().setOnEmpty([] { ended = true; });
 }
 
@@ -110,42 +87,28 @@ bool programEnded()
     return ended;
 }
 
-void resetProgramEnded()
-{
-    ended = false;
-}
-
 void closeAllWindows()
 {
     WindowRegistry::instance().reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-QString nextTestConnectionName()
-{
-    static int serial = 0;
-    return QStringLiteral("qv_test_%1").arg(++serial);
-}
-
 PracticeWindow *showPracticeWindow()
 {
     setUpGuiTesting();
-    resetProgramEnded();
     return qobject_cast<PracticeWindow *>(WindowRegistry::instance().show(QStringLiteral("Form1")));
 }
 
 PracticeWindow *openPracticeWindow()
 {
     setUpGuiTesting();
-    resetProgramEnded();
     return WindowRegistry::instance().window<PracticeWindow>(QStringLiteral("Form1"));
 }
 
 void clickButton(QWidget *window, const QString &name)
 {
     auto *button = window->findChild<QPushButton *>(name);
-    QVERIFY2(button, qPrintable(name));
-    QVERIFY2(button->isEnabled(), qPrintable(name));
+    QVERIFY2(button && button->isEnabled(), qPrintable(name));
     button->click();
 }
 

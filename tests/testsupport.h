@@ -2,9 +2,7 @@
 
 #include "questionrecord.h"
 
-#include <QList>
 #include <QSqlDatabase>
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -13,9 +11,14 @@ class PracticeWindow;
 class QComboBox;
 class QWidget;
 
+inline QString nextTestConnectionName()
+{
+    static int serial = 0;
+    return QStringLiteral("qv_test_%1").arg(++serial);
+}
+
 // Runs fn on a connection of its own to the file at path (opened as it is,
 // without the program's checks) and removes the connection afterwards.
-QString nextTestConnectionName();
 template<typename Fn>
 auto withTestConnection(const QString &path, Fn fn)
 {
@@ -43,8 +46,8 @@ public:
     ~TempBank();
 
     QString dir() const { return m_dir.path(); }
-    QString dbPath() const;
-    QString cataloguePath() const;
+    QString dbPath() const { return m_dir.filePath(QStringLiteral("english.db")); }
+    QString cataloguePath() const { return m_dir.filePath(QStringLiteral("mulu.txt")); }
 
     // A row as stored in the file, read through a connection of its own.
     QVariant stored(qint64 number, const QString &column) const;
@@ -62,21 +65,18 @@ private:
 // answer letter cycling A, B, C, D, category cycling through categories.
 QList<QuestionRecord> sampleRows(int n, const QStringList &categories = {QStringLiteral("甲类")});
 
-// Message boxes answered by the test; the program's end recorded, not acted on.
+// Message boxes answered by the test; the program's end recorded (from now on), not acted on.
 void setUpGuiTesting();
 bool programEnded();
-void resetProgramEnded();
 // Unloads every window and lets the unloaded ones be destroyed.
 void closeAllWindows();
 
-// The practice window shown as the program starts it, with the message boxes
-// answered by the test and the program's end not yet recorded.
+// The practice window shown as the program starts it, after setUpGuiTesting().
 PracticeWindow *showPracticeWindow();
 // The same, loaded but not yet shown.
 PracticeWindow *openPracticeWindow();
-// Clicks a window's push button by its object name; the button must exist
-// and be enabled, so that a click that does nothing is never taken for one
-// that worked.
+// Clicks a window's push button by its object name; it must exist and be
+// enabled, so that a click that does nothing is never taken for one that worked.
 void clickButton(QWidget *window, const QString &name);
 // The texts of the message boxes shown since they were last cleared.
 QStringList shownTexts();
