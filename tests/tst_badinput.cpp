@@ -1,10 +1,7 @@
-// Odd text wherever text comes in: a catalogue with broken bytes, a huge one,
-// a huge label, and any Unicode typed or pasted into the count box, the name
-// box and the question and answer boxes. Nothing crashes, and what is stored
-// or used as a name is exactly what was typed.
+// Odd text wherever text comes in (catalogue bytes, huge catalogues and labels, any Unicode typed or
+// pasted into the boxes): nothing crashes, and what is stored or used as a name is exactly what was typed.
 #include "banksources.h"
 #include "boundfield.h"
-#include "catalogue.h"
 #include "codepage.h"
 #include "practicewindow.h"
 #include "compositionwindow.h"
@@ -19,7 +16,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -28,32 +24,20 @@
 
 namespace {
 
-WindowRegistry &registry()
+// Text as an input method hands it over, or through the clipboard and Ctrl+V.
+void enter(QWidget *box, const QString &text, bool paste)
 {
-    return WindowRegistry::instance();
-}
-
-// Text through the clipboard and Ctrl+V.
-void pasteIn(QWidget *box, const QString &text)
-{
+    if (!paste)
+        return typeIn(box, text);
     box->setFocus();
     QGuiApplication::clipboard()->setText(text);
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
 }
 
-void enter(QWidget *box, const QString &text, bool paste)
-{
-    if (paste)
-        pasteIn(box, text);
-    else
-        typeIn(box, text);
-}
-
-int selectLabel(QComboBox *combo, int index)
+void selectLabel(QComboBox *combo, int index)
 {
     combo->setCurrentIndex(index);
     emit combo->activated(index);
-    return index;
 }
 
 const QString kCombining = QStringLiteral("e\u0301\u0302 n\u0303 a\u0308\u0323 \u0e01\u0e49\u0e33 \u1100\u1161\u11a8");
@@ -65,10 +49,7 @@ const QString kSpecials = QStringLiteral("a\u00a0b\u2028c\u200bd\ufeffe\tf <>&\"
 QString hundredKilobytes()
 {
     const QString piece = kCombining + kRightToLeft + kEmoji + kSpecials;
-    QString text;
-    while (text.toUtf8().size() < 100 * 1024)
-        text += piece;
-    return text;
+    return piece.repeated(100 * 1024 / piece.toUtf8().size() + 1);
 }
 
 } // namespace
@@ -77,7 +58,6 @@ class TestBadInput : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { MessageBox::setTestMode(true); }
     void cleanup() { closeAllWindows(); }
 
     void brokenCatalogueBytesGiveLabelsNotACrash()
@@ -85,13 +65,9 @@ private slots:
         TempBank bank(sampleRows(4, {QStringLiteral("甲类")}));
         // Good lines between lead bytes without a trail, a trail that is none, a
         // byte no code page 936 text has, and a lead byte as the very last byte.
-        QByteArray bytes = CodePage::encode(QStringLiteral("全部中考试题\r\n甲类\r\n"));
-        bytes += "\x81\r\n";
-        bytes += "ab\x81\x7f" "cd\r\n";
-        bytes += "\xff\xff\r\n";
-        bytes += CodePage::encode(QStringLiteral("乙类\r\n"));
-        bytes += "\x81";
-        QVERIFY(writeBytes(bank.cataloguePath(), bytes));
+        const QByteArray broken("\x81\r\n" "ab\x81\x7f" "cd\r\n" "\xff\xff\r\n");
+        QVERIFY(writeBytes(bank.cataloguePath(), CodePage::encode(QStringLiteral("全部中考试题\r\n甲类\r\n")) + broken
+                                                     + CodePage::encode(QStringLiteral("乙类\r\n")) + "\x81"));
 
         // A broken byte never swallows a line end (tst_codepage has the bytes):
         // six line ends, seven labels, the good ones found.
@@ -99,9 +75,7 @@ private slots:
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(form->categoryList()->count(), 7);
         QCOMPARE(form->categoryList()->itemText(5), QStringLiteral("乙类"));
-        for (int i = 2; i < 7; ++i) {
-            if (i == 5)
-                continue;
+        for (int i : {2, 3, 4, 6}) {
             selectLabel(form->categoryList(), i);
             QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共0题"));
         }
@@ -109,49 +83,35 @@ private slots:
         QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共4题"));
     }
 
-    void aCatalogueOf32768Lines()
+    void aCatalogueOf32768LinesEndingInALabelOf10000Characters()
     {
+        // 32768 lines pass a 16-bit index; the last label, long and with a quote, is question 1's.
+        const QString longLabel = QString(9998, QChar(u'长')) + QStringLiteral("\"卷");
         QStringList labels{QStringLiteral("全部中考试题")};
-        for (int i = 1; i < 32768; ++i)
+        for (int i = 1; i < 32767; ++i)
             labels << QStringLiteral("类别%1").arg(i, 5, 10, QLatin1Char('0'));
-        TempBank bank(sampleRows(6, {labels.last(), labels.at(1)}), labels);
-        QCOMPARE(Catalogue::load(bank.cataloguePath()).labels, labels);
+        labels << longLabel;
+        TempBank bank(sampleRows(5, {longLabel, labels.at(1)}), labels);
 
-        QElapsedTimer clock;
-        clock.start();
         PracticeWindow *form = showPracticeWindow();
         QCOMPARE(form->categoryList()->count(), 32768);
-        QCOMPARE(selectLabel(form->categoryList(), 32767), 32767);
+        QCOMPARE(form->categoryBox()->text(), longLabel);
+        QCOMPARE(form->categoryList()->currentText(), longLabel);
+        selectLabel(form->categoryList(), 1);
+        QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共2题"));
+        selectLabel(form->categoryList(), 32767);
+        QCOMPARE(form->categoryList()->currentText(), longLabel);
         QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共3题"));
-        QCOMPARE(form->categoryList()->currentText(), labels.last());
+        clickButton(form, QStringLiteral("Command4"));
+        QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共3题"));
+        QCOMPARE(form->cursor()->field(BankSchema::Number).toInt(), 3);
+
         clickButton(form, QStringLiteral("Command7"));
-        auto *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
+        auto *form3 = WindowRegistry::instance().findWindow<CompositionWindow>(QStringLiteral("Form3"));
         QVERIFY(form3);
         QCOMPARE(form3->browseCategoryList()->count(), 32768);
         selectLabel(form3->browseCategoryList(), 1);
-        QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共3题"));
-        qInfo("32768 labels in both lists: %lld ms", qint64(clock.elapsed()));
-    }
-
-    void aLabelOf10000Characters()
-    {
-        const QString label = QString(9998, QChar(u'长')) + QStringLiteral("\"卷");
-        TempBank bank(sampleRows(4, {label, QStringLiteral("甲类")}),
-                      {QStringLiteral("全部中考试题"), QStringLiteral("甲类"), label});
-        QCOMPARE(label.size(), 10000);
-        QCOMPARE(Catalogue::load(bank.cataloguePath()).labels.last(), label);
-
-        PracticeWindow *form = showPracticeWindow();
-        QCOMPARE(form->categoryBox()->text(), label); // question 1 is of that category
-        QCOMPARE(form->categoryList()->currentText(), label);
-        selectLabel(form->categoryList(), 1);
-        QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共2题"));
-        selectLabel(form->categoryList(), 2);
-        QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共2题"));
-        QCOMPARE(form->categoryBox()->text(), label);
-        clickButton(form, QStringLiteral("Command4"));
-        QCOMPARE(form->positionBox()->text(), QStringLiteral("第2题 共2题"));
-        QCOMPARE(form->cursor()->field(BankSchema::Number).toInt(), 3);
+        QCOMPARE(form3->browsePositionBox()->text(), QStringLiteral("第1题 共2题"));
     }
 
     void anyTextInTheBoxes_data()
@@ -175,7 +135,7 @@ private slots:
         form->menuAction(QStringLiteral("XGST"))->trigger();
         form->questionBox()->selectAll();
         if (paste) {
-            pasteIn(form->questionBox(), question);
+            enter(form->questionBox(), question, true);
         } else {
             typeIn(form->questionBox(), text);
             QTest::keyClick(form->questionBox(), Qt::Key_Return);
@@ -184,7 +144,6 @@ private slots:
         form->menuAction(QStringLiteral("XGDA"))->trigger();
         form->answerBox()->selectAll();
         enter(form->answerBox(), text, paste);
-        QCOMPARE(form->answerBox()->text(), text);
         clickButton(form, QStringLiteral("Command4"));
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(bank.stored(1, QStringLiteral("试题")).toString(), question);
@@ -194,7 +153,7 @@ private slots:
 
         // The count box takes it and refuses it as no number.
         clickButton(form, QStringLiteral("Command7"));
-        auto *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
+        auto *form3 = WindowRegistry::instance().findWindow<CompositionWindow>(QStringLiteral("Form3"));
         QVERIFY(form3);
         enter(form3->countBox(), text, paste);
         QCOMPARE(form3->countBox()->text(), text);
@@ -211,7 +170,7 @@ private slots:
         // The name box: the file gets exactly the name typed, unless the file
         // system cannot take a name that long; then the window says so and stays.
         clickButton(form3, QStringLiteral("Command2"));
-        auto *form4 = registry().findWindow<PaperSaveWindow>(QStringLiteral("Form4"));
+        auto *form4 = WindowRegistry::instance().findWindow<PaperSaveWindow>(QStringLiteral("Form4"));
         QVERIFY(form4);
         enter(form4->nameBox(), text, paste);
         QCOMPARE(form4->nameBox()->text(), text);
@@ -229,7 +188,6 @@ private slots:
         }
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(!form4->isVisible());
-        QVERIFY(QDir(bank.dir()).entryList(QDir::Files).contains(fileName));
         const QByteArray saved = readBytes(QDir(bank.dir()).filePath(fileName));
         QCOMPARE(saved, Paper::fileBytes(exactText(form3->paperBox()), exactText(form3->paperAnswerBox())));
         QVERIFY(CodePage::decode(saved).contains(Paper::withCrLf(question)));
