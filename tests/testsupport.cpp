@@ -38,18 +38,16 @@ TempBank::~TempBank()
 QVariant TempBank::stored(qint64 number, const QString &column) const
 {
     return withTestConnection(dbPath(), [&](QSqlDatabase &db) {
-        QSqlQuery q(db);
-        const QString sql = QStringLiteral("SELECT \"%1\" FROM zk WHERE \"题号\" = %2").arg(column).arg(number);
-        return (q.exec(sql) && q.next()) ? q.value(0) : QVariant();
+        QSqlQuery q(QStringLiteral("SELECT \"%1\" FROM zk WHERE \"题号\" = %2").arg(column).arg(number), db);
+        return q.next() ? q.value(0) : QVariant();
     });
 }
 
 int TempBank::countMarked(int mark) const
 {
     return withTestConnection(dbPath(), [&](QSqlDatabase &db) {
-        QSqlQuery q(db);
-        const QString sql = QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" = %1").arg(mark);
-        return (q.exec(sql) && q.next()) ? q.value(0).toInt() : -1;
+        QSqlQuery q(QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" = %1").arg(mark), db);
+        return q.next() ? q.value(0).toInt() : -1;
     });
 }
 

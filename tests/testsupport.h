@@ -17,8 +17,7 @@ inline QString nextTestConnectionName()
     return QStringLiteral("qv_test_%1").arg(++serial);
 }
 
-// Runs fn on a connection of its own to the file at path (opened as it is,
-// without the program's checks) and removes the connection afterwards.
+// Runs fn on a connection of its own to the file at path (as it is, without the program's checks), then removes it.
 template<typename Fn>
 auto withTestConnection(const QString &path, Fn fn)
 {
@@ -35,9 +34,8 @@ auto withTestConnection(const QString &path, Fn fn)
     return result;
 }
 
-// A bank of its own for one test: a temporary folder made the working folder
-// (the bank is opened by relative name), english.db built from the rows, and
-// the catalogue written there and pointed at.
+// A bank of its own for one test: english.db built from the rows and the catalogue, pointed at, in a temporary
+// folder made the working folder (the program opens the bank by relative name).
 class TempBank
 {
 public:
@@ -61,8 +59,7 @@ private:
     QString m_previousDir;
 };
 
-// n questions numbered 1..n; question i is "Question i" with four choices,
-// answer letter cycling A, B, C, D, category cycling through categories.
+// n questions numbered 1..n, "Question i" with four choices, answers cycling A to D, categories cycling too.
 QList<QuestionRecord> sampleRows(int n, const QStringList &categories = {QStringLiteral("甲类")});
 
 // Message boxes answered by the test; the program's end recorded (from now on), not acted on.
@@ -75,8 +72,7 @@ void closeAllWindows();
 PracticeWindow *showPracticeWindow();
 // The same, loaded but not yet shown.
 PracticeWindow *openPracticeWindow();
-// Clicks a window's push button by its object name; it must exist and be
-// enabled, so that a click that does nothing is never taken for one that worked.
+// Clicks a push button by object name; it must exist and be enabled, so a click that does nothing never passes.
 void clickButton(QWidget *window, const QString &name);
 // The texts of the message boxes shown since they were last cleared.
 QStringList shownTexts();
