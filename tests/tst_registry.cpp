@@ -30,17 +30,12 @@ private slots:
         for (const QString &name : {QStringLiteral("Main"), QStringLiteral("Other"), QStringLiteral("Third")})
             reg().registerWindow(name, [name] { return new CountingForm(name); });
         reg().setMainWindow(QStringLiteral("Main"));
-    }
-
-    void init()
-    {
-        m_ends = 0;
         reg().setOnEmpty([this] { ++m_ends; });
     }
 
     void cleanup() { closeAllWindows(); }
 
-    void unloadRunsTheHandlerAndDestroysLater()
+    void windowsAreDestroyedLaterAndTheProgramEndsWithTheLastVisibleOne()
     {
         reg().show(QStringLiteral("Main"));
         QPointer<CountingForm> form = static_cast<CountingForm *>(reg().show(QStringLiteral("Other")));
@@ -56,20 +51,15 @@ private slots:
         // Loaded again it starts afresh.
         auto *fresh = static_cast<CountingForm *>(reg().show(QStringLiteral("Other")));
         QCOMPARE(fresh->loads, 1);
-    }
 
-    void hiddenWindowsDoNotKeepTheProgramAlive()
-    {
-        // Main gone, one visible window and one hidden: once the visible one is closed,
-        // the hidden one is unloaded with it and the program ends.
-        reg().show(QStringLiteral("Main"));
+        // Main gone, one visible window and one hidden: once the visible one is closed (its close box
+        // unloads it), the hidden one is unloaded with it and the program ends.
         auto *hidden = static_cast<CountingForm *>(reg().show(QStringLiteral("Third")));
         reg().hide(QStringLiteral("Third"));
-        ProgramWindow *other = reg().show(QStringLiteral("Other"));
         reg().unload(QStringLiteral("Main"));
         QCOMPARE(m_ends, 0);
         QVERIFY(reg().isLoaded(QStringLiteral("Third")));
-        other->close();
+        fresh->close();
         QCOMPARE(hidden->unloads, 1);
         QVERIFY(reg().loadedNames().isEmpty());
         QCOMPARE(m_ends, 1);
