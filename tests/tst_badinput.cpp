@@ -45,13 +45,6 @@ const QString kRightToLeft = QStringLiteral("مرحبا بالعالم שלום 
 const QString kEmoji = QStringLiteral("👩‍👩‍👧‍👦🇨🇳😀👍🏽 𠀀𪚥");
 const QString kSpecials = QStringLiteral("a\u00a0b\u2028c\u200bd\ufeffe\tf <>&\"' \\ 第一题");
 
-// About 100 kB of all of the above, as one paste.
-QString hundredKilobytes()
-{
-    const QString piece = kCombining + kRightToLeft + kEmoji + kSpecials;
-    return piece.repeated(100 * 1024 / piece.toUtf8().size() + 1);
-}
-
 } // namespace
 
 class TestBadInput : public QObject
@@ -69,8 +62,7 @@ private slots:
         QVERIFY(writeBytes(bank.cataloguePath(), CodePage::encode(QStringLiteral("全部中考试题\r\n甲类\r\n")) + broken
                                                      + CodePage::encode(QStringLiteral("乙类\r\n")) + "\x81"));
 
-        // A broken byte never swallows a line end (tst_codepage has the bytes):
-        // six line ends, seven labels, the good ones found.
+        // A broken byte never swallows a line end: six line ends, seven labels, the good ones found.
         PracticeWindow *form = showPracticeWindow();
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(form->categoryList()->count(), 7);
@@ -120,7 +112,8 @@ private slots:
         QTest::addColumn<bool>("paste");
         QTest::newRow("combining marks, right to left, emoji, typed") << kCombining + kRightToLeft + kEmoji << false;
         QTest::newRow("no-break space, separators, tab, pasted") << kSpecials << true;
-        QTest::newRow("100 kB pasted") << hundredKilobytes() << true;
+        const QString all = kCombining + kRightToLeft + kEmoji + kSpecials;
+        QTest::newRow("100 kB of all of it, pasted") << all.repeated(100 * 1024 / all.toUtf8().size() + 1) << true;
     }
 
     void anyTextInTheBoxes()
@@ -134,13 +127,9 @@ private slots:
         const QString question = text + QStringLiteral("\n") + text;
         form->menuAction(QStringLiteral("XGST"))->trigger();
         form->questionBox()->selectAll();
-        if (paste) {
-            enter(form->questionBox(), question, true);
-        } else {
-            typeIn(form->questionBox(), text);
-            QTest::keyClick(form->questionBox(), Qt::Key_Return);
-            typeIn(form->questionBox(), text);
-        }
+        enter(form->questionBox(), text, paste);
+        QTest::keyClick(form->questionBox(), Qt::Key_Return);
+        enter(form->questionBox(), text, paste);
         form->menuAction(QStringLiteral("XGDA"))->trigger();
         form->answerBox()->selectAll();
         enter(form->answerBox(), text, paste);
@@ -167,8 +156,7 @@ private slots:
         clickButton(form3, QStringLiteral("Command20"));
         QCOMPARE(exactText(form3->paperBox()), QStringLiteral("\n1.") + question);
 
-        // The name box: the file gets exactly the name typed, unless the file
-        // system cannot take a name that long; then the window says so and stays.
+        // The file gets exactly the name typed; a name too long for the file system is told and the window stays.
         clickButton(form3, QStringLiteral("Command2"));
         auto *form4 = WindowRegistry::instance().findWindow<PaperSaveWindow>(QStringLiteral("Form4"));
         QVERIFY(form4);

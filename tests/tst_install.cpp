@@ -1,6 +1,5 @@
-// The installed program: what `cmake --install` puts into a prefix, checked
-// by the desktop's own validators, and the installed program started as from
-// the desktop menu, with a fresh home, on its per-user bank.
+// What `cmake --install` puts into a prefix, checked by the desktop's own validators, and the installed
+// program started as from the desktop menu, with a fresh home, on its per-user bank.
 #include "bankbuilder.h"
 #include "bankfolder.h"
 #include "banksources.h"
@@ -21,9 +20,8 @@ const QString kAppId = QStringLiteral("org.quorvane.Quorvane");
 QString questionOne(const QString &db)
 {
     return withTestConnection(db, [](QSqlDatabase &connection) {
-        QSqlQuery q(connection);
-        return q.exec(QStringLiteral("SELECT 试题 FROM zk WHERE 题号 = 1")) && q.next() ? q.value(0).toString()
-                                                                                      : QString();
+        QSqlQuery q(QStringLiteral("SELECT 试题 FROM zk WHERE 题号 = 1"), connection);
+        return q.next() ? q.value(0).toString() : QString();
     });
 }
 
@@ -136,9 +134,8 @@ private slots:
     }
 
 private:
-    // Starts the installed program as the desktop does, in folder, with a
-    // home of its own; it ends once its window is shown. A bank or catalogue
-    // that cannot be read would hold it at a message box before that.
+    // Starts the installed program as the desktop does, in folder, with a home of its own; it ends once its
+    // window is shown (a bank or catalogue that cannot be read would hold it at a message box before that).
     void startInstalled(const QString &home, const QString &folder)
     {
         QProcess program;
