@@ -44,16 +44,12 @@ void mark(MarkingWindow *form2)
     clickButton(form2, QStringLiteral("Command6"));
 }
 
-void activate(QWidget *window)
+// The user leaves one window of the program for another (or for the same).
+void switchWindow(QWidget *from, QWidget *to)
 {
-    QEvent event(QEvent::WindowActivate);
-    QApplication::sendEvent(window, &event);
-}
-
-void deactivate(QWidget *window)
-{
-    QEvent event(QEvent::WindowDeactivate);
-    QApplication::sendEvent(window, &event);
+    QEvent leave(QEvent::WindowDeactivate), enter(QEvent::WindowActivate);
+    QApplication::sendEvent(from, &leave);
+    QApplication::sendEvent(to, &enter);
 }
 
 bool isLoaded(const char *name)
@@ -162,7 +158,7 @@ private slots:
         QCOMPARE(bank.countMarked(1), right); // the marking writes nothing
     }
 
-    void countsCoverTheWholeBankButOnlyStoredPicks()
+    void countsCoverTheWholeBankButOnlyStoredPicksAndTheReviewShowsTheWrongOnes()
     {
         // Rows 1, 3, 5, 7 are 甲, rows 2, 4, 6, 8 乙; answers cycle A, B, C, D.
         TempBank bank(sampleRows(8, {QStringLiteral("甲"), QStringLiteral("乙")}), kCatalogue);
@@ -195,9 +191,29 @@ private slots:
         QCOMPARE(form2->wrongBox()->text(), QStringLiteral("3"));
         QCOMPARE(form2->totalBox()->text(), QStringLiteral("4"));
         QCOMPARE(form2->rateBox()->text(), QStringLiteral(" 25%"));
+
+        // The review: the practice window on the wrong rows 2, 3 and 4, from the first.
+        clickButton(form2, QStringLiteral("Command14"));
+        QVERIFY(!isLoaded("Form2"));
+        QVERIFY(form1->isVisible());
+        QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk where 批阅=2"));
+        QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共3题"));
+        QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 2 ")));
+        QCOMPARE(bank.countMarked(2), 3); // the review itself marks nothing
+
+        // Answering the first one right there marks it right.
+        form1->optionButton(1)->click(); // row 2, answer B
+        clickButton(form1, QStringLiteral("Command4"));
+        QCOMPARE(form1->positionBox()->text(), QStringLiteral("第2题 共3题"));
+        QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 3 ")));
+        QCOMPARE(bank.stored(2, QStringLiteral("批阅")).toInt(), 1);
+        QCOMPARE(bank.stored(2, QStringLiteral("作答")).toString(), QStringLiteral("B"));
+        QCOMPARE(bank.countMarked(2), 2);
+        clickButton(form1, QStringLiteral("Command5"));
+        QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 4 ")));
     }
 
-    void noAnswerClosesAndBringsThePracticeWindowForward()
+    void noAnswerClosesTheMarkingButAnUnreadableBankIsNotTakenForNone()
     {
         TempBank bank(sampleRows(5), kCatalogue);
         PracticeWindow *form1 = showPracticeWindow();
@@ -215,13 +231,11 @@ private slots:
         QVERIFY(form1->isVisible());
         QTRY_COMPARE(QApplication::activeWindow(), form1);
         QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共5题"));
-    }
 
-    void anUnreadableBankIsNotTakenForNoAnswers()
-    {
-        TempBank bank(markedRows(2, 1), kCatalogue);
-        MarkingWindow *form2 = openMarking(showPracticeWindow());
+        // A bank that cannot be read is told as such, and the window stays.
+        form2 = openMarking(form1);
         QVERIFY(bank.exec(QStringLiteral("DROP TABLE zk")));
+        MessageBox::clearShown();
         mark(form2);
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(MessageBox::last().text != QStringLiteral("对不起，您还没有做题呢？"));
@@ -236,10 +250,8 @@ private slots:
     {
         TempBank bank(markedRows(3, 1), kCatalogue);
         PracticeWindow *form1 = showPracticeWindow();
-        activate(form1);
         MarkingWindow *form2 = openMarking(form1);
-        deactivate(form1);
-        activate(form2);
+        switchWindow(form1, form2);
         QPushButton *review = form2->button(QStringLiteral("Command14"));
         QVERIFY(!review->isEnabled());
 
@@ -247,15 +259,12 @@ private slots:
         QVERIFY(review->isEnabled());
         // The comment's modal box closes and hands the activation back to MarkingWindow:
         // that is no coming back from another window.
-        deactivate(form2);
-        activate(form2);
+        switchWindow(form2, form2);
         QVERIFY(review->isEnabled());
 
         // Into PracticeWindow and back: the review waits for a new marking.
-        deactivate(form2);
-        activate(form1);
-        deactivate(form1);
-        activate(form2);
+        switchWindow(form2, form1);
+        switchWindow(form1, form2);
         QVERIFY(!review->isEnabled());
         review->click(); // a disabled button does nothing
         QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk"));
@@ -270,45 +279,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
         QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
         QCOMPARE(bank.countMarked(0), 7);
-    }
-
-    void reviewShowsEveryWrongRowInThePracticeWindow()
-    {
-        // Rows 1..9, categories 甲, 乙 alternating; wrong: 1 (甲), 2 and 4 (乙); right: 3.
-        QList<QuestionRecord> rows = sampleRows(9, {QStringLiteral("甲"), QStringLiteral("乙")});
-        for (int number : {1, 2, 4})
-            rows[number - 1].mark = 2;
-        rows[2].mark = 1;
-        TempBank bank(rows, kCatalogue);
-        PracticeWindow *form1 = showPracticeWindow();
-        pickCategory(form1->categoryList(), QStringLiteral("甲"));
-        QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共5题"));
-        clickButton(form1, QStringLiteral("Command4"));
-
-        MarkingWindow *form2 = openMarking(form1);
-        mark(form2);
-        QCOMPARE(form2->rateBox()->text(), QStringLiteral(" 25%"));
-        clickButton(form2, QStringLiteral("Command14"));
-
-        QVERIFY(!isLoaded("Form2"));
-        QVERIFY(form1->isVisible());
-        QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk where 批阅=2"));
-        QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共3题"));
-        QCOMPARE(form1->currentNumberBox()->text(), QStringLiteral("1"));
-        QCOMPARE(form1->totalBox()->text(), QStringLiteral("3"));
-        QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 1 ")));
-        QCOMPARE(bank.countMarked(2), 3); // the review itself marks nothing
-
-        // Answering the first one right there marks it right.
-        form1->optionButton(0)->click(); // row 1, answer A
-        clickButton(form1, QStringLiteral("Command4"));
-        QCOMPARE(form1->positionBox()->text(), QStringLiteral("第2题 共3题"));
-        QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 2 ")));
-        QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 1);
-        QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("A"));
-        QCOMPARE(bank.countMarked(2), 2);
-        clickButton(form1, QStringLiteral("Command5"));
-        QVERIFY(form1->questionBox()->toPlainText().startsWith(QStringLiteral("Question 4 ")));
     }
 };
 
