@@ -66,7 +66,7 @@ private slots:
     void init() { MessageBox::setTestMode(true); }
     void cleanup() { closeAllWindows(); }
 
-    void opensAfreshAndLeavesThePracticeWindowAsItWas()
+    void opensAfreshKeepsItsReviewUntilLeftAndLeavesThePracticeWindowAsItWas()
     {
         TempBank bank(markedRows(10, 5, 25), kCatalogue);
         PracticeWindow *form1 = showPracticeWindow();
@@ -94,10 +94,28 @@ private slots:
         for (QLineEdit *box : {form2->rightBox(), form2->wrongBox(), form2->totalBox()})
             QCOMPARE(box->text(), QStringLiteral("0"));
         QCOMPARE(form2->rateBox()->text(), QStringLiteral("0%"));
-        QVERIFY(!form2->button(QStringLiteral("Command14"))->isEnabled());
+        QPushButton *review = form2->button(QStringLiteral("Command14"));
+        QVERIFY(!review->isEnabled());
         QCOMPARE(MessageBox::shown().size(), 1); // the first marking's comment only
-        // Showing it again while open keeps what it shows.
+
+        switchWindow(form1, form2);
         mark(form2);
+        QVERIFY(review->isEnabled());
+        // The comment's modal box closes and hands the activation back to MarkingWindow:
+        // that is no coming back from another window.
+        switchWindow(form2, form2);
+        QVERIFY(review->isEnabled());
+        // Into PracticeWindow and back: the review waits for a new marking.
+        switchWindow(form2, form1);
+        switchWindow(form1, form2);
+        QVERIFY(!review->isEnabled());
+        review->click(); // a disabled button does nothing
+        QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk"));
+        QVERIFY(isLoaded("Form2"));
+        mark(form2);
+        QVERIFY(review->isEnabled());
+
+        // Showing it again while open keeps what it shows.
         QCOMPARE(openMarking(form1), form2);
         QCOMPARE(form2->rateBox()->text(), QStringLiteral(" 46%"));
 
@@ -116,6 +134,14 @@ private slots:
         }
         clickButton(form1, QStringLiteral("Command4"));
         QCOMPARE(form1->positionBox()->text(), QStringLiteral("第6题 共40题"));
+
+        // The program's end with the marking window open unloads it as well.
+        openMarking(form1);
+        MessageBox::queueAnswer(MessageBox::Yes);
+        clickButton(form1, QStringLiteral("Command8"));
+        QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
+        QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
+        QCOMPARE(bank.countMarked(0), 40);
     }
 
     void markingShowsCountsRateAndComment_data()
@@ -244,41 +270,6 @@ private slots:
         QVERIFY(isLoaded("Form2"));
         QCOMPARE(form2->totalBox()->text(), QStringLiteral("0"));
         QCOMPARE(form2->rateBox()->text(), QStringLiteral("0%"));
-    }
-
-    void reviewButtonLivesUntilAnotherWindowIsActivated()
-    {
-        TempBank bank(markedRows(3, 1), kCatalogue);
-        PracticeWindow *form1 = showPracticeWindow();
-        MarkingWindow *form2 = openMarking(form1);
-        switchWindow(form1, form2);
-        QPushButton *review = form2->button(QStringLiteral("Command14"));
-        QVERIFY(!review->isEnabled());
-
-        mark(form2);
-        QVERIFY(review->isEnabled());
-        // The comment's modal box closes and hands the activation back to MarkingWindow:
-        // that is no coming back from another window.
-        switchWindow(form2, form2);
-        QVERIFY(review->isEnabled());
-
-        // Into PracticeWindow and back: the review waits for a new marking.
-        switchWindow(form2, form1);
-        switchWindow(form1, form2);
-        QVERIFY(!review->isEnabled());
-        review->click(); // a disabled button does nothing
-        QCOMPARE(form1->cursor()->recordSource(), QStringLiteral("select * from zk"));
-        QVERIFY(isLoaded("Form2"));
-
-        mark(form2);
-        QVERIFY(review->isEnabled());
-
-        // The program's end with the marking window open unloads it as well.
-        MessageBox::queueAnswer(MessageBox::Yes);
-        clickButton(form1, QStringLiteral("Command8"));
-        QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
-        QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
-        QCOMPARE(bank.countMarked(0), 7);
     }
 };
 
