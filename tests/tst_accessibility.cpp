@@ -45,45 +45,38 @@ QRect blockAt(const QWidget *w, int depth)
 // part in the same way.
 QList<QWidget *> readingOrder(QList<QWidget *> widgets, int depth = 0)
 {
-    struct Cut
-    {
-        int width = -1;
-        QList<QWidget *> first, second;
-    };
-    const auto widestCut = [&widgets, depth](bool rows) {
+    if (widgets.size() < 2)
+        return widgets;
+    // All in one frame: read inside it.
+    const QRect frame = blockAt(widgets.first(), depth);
+    if (frame != inWindow(widgets.first())
+        && std::all_of(widgets.cbegin(), widgets.cend(), [&](QWidget *w) { return blockAt(w, depth) == frame; }))
+        return readingOrder(widgets, depth + 1);
+    int widest = -1; // a cut between rows wins a tie
+    QList<QWidget *> first, second;
+    for (const bool rows : {true, false}) {
         const auto lo = [rows, depth](QWidget *w) { return rows ? blockAt(w, depth).top() : blockAt(w, depth).left(); };
         const auto hi = [rows, depth](QWidget *w) {
             return rows ? blockAt(w, depth).bottom() + 1 : blockAt(w, depth).right() + 1;
         };
         QList<QWidget *> sorted = widgets;
         std::stable_sort(sorted.begin(), sorted.end(), [&](QWidget *a, QWidget *b) { return lo(a) < lo(b); });
-        Cut cut;
         int reach = hi(sorted.first());
         for (qsizetype i = 1; i < sorted.size(); ++i) {
-            if (lo(sorted[i]) >= reach && lo(sorted[i]) - reach > cut.width) {
-                cut.width = lo(sorted[i]) - reach;
-                cut.first = sorted.mid(0, i);
-                cut.second = sorted.mid(i);
+            if (lo(sorted[i]) - reach > widest) {
+                widest = lo(sorted[i]) - reach;
+                first = sorted.mid(0, i);
+                second = sorted.mid(i);
             }
             reach = std::max(reach, hi(sorted[i]));
         }
-        return cut;
-    };
-    if (widgets.size() < 2)
-        return widgets;
-    // All in one frame: read inside it.
-    const QRect first = blockAt(widgets.first(), depth);
-    if (first != inWindow(widgets.first())
-        && std::all_of(widgets.cbegin(), widgets.cend(), [&](QWidget *w) { return blockAt(w, depth) == first; }))
-        return readingOrder(widgets, depth + 1);
-    const Cut rows = widestCut(true), columns = widestCut(false);
-    const Cut &cut = rows.width >= columns.width ? rows : columns;
-    if (cut.width < 0) { // overlapping controls: top to bottom
+    }
+    if (widest < 0) { // overlapping controls: top to bottom
         std::stable_sort(widgets.begin(), widgets.end(),
                          [](QWidget *a, QWidget *b) { return inWindow(a).top() < inWindow(b).top(); });
         return widgets;
     }
-    return readingOrder(cut.first, depth) + readingOrder(cut.second, depth);
+    return readingOrder(first, depth) + readingOrder(second, depth);
 }
 
 QStringList names(const QList<QWidget *> &widgets)

@@ -5,7 +5,6 @@
 #include "markingwindow.h"
 #include "messagebox.h"
 #include "practicewindow.h"
-#include "questioncursor.h"
 #include "testsupport.h"
 #include "windowregistry.h"
 
@@ -32,12 +31,12 @@ QString explanationOf(int number)
 }
 
 // Rows 1, 3, 5 … are 甲, 2, 4, 6 … 乙; answers cycle A, B, C, D; every row
-// but the last has an explanation.
+// but the fifth has an explanation.
 QList<QuestionRecord> explainedRows(int n)
 {
     QList<QuestionRecord> rows = sampleRows(n, {QStringLiteral("甲"), QStringLiteral("乙")});
-    for (int i = 0; i + 1 < n; ++i)
-        rows[i].explanation = explanationOf(i + 1);
+    for (int i = 0; i < n; ++i)
+        rows[i].explanation = i == 4 ? QString() : explanationOf(i + 1);
     return rows;
 }
 
@@ -84,15 +83,14 @@ private slots:
     void init() { MessageBox::setTestMode(true); }
     void cleanup() { closeAllWindows(); }
 
-    void keptBackUntilAPickOrTheAnswerIsShownAndGoesWithTheProgram();
-    void followsCategoryPicksTheReviewAndTheReturn();
+    void keptBackUntilAPickOrTheAnswerIsShownFollowsTheSetsAndGoesWithTheProgram();
     void editsAreStoredWhenTheRowIsLeft();
     void aReadOnlyBankGetsNoTableAndOneMessage();
 };
 
-void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownAndGoesWithTheProgram()
+void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownFollowsTheSetsAndGoesWithTheProgram()
 {
-    TempBank bank(explainedRows(4), kCatalogue);
+    TempBank bank(explainedRows(7), kCatalogue);
     PracticeWindow *form = openPracticeWindow();
     ExplanationWindow *w = openExplanation(form);
     QVERIFY(w && w->isVisible());
@@ -109,14 +107,15 @@ void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownAndGoesWithThePr
     clickButton(form, QStringLiteral("Command4")); // the answer stays shown: so does the explanation
     QCOMPARE(shownText(w), explanationOf(3));
     clickButton(form, QStringLiteral("Command4"));
-    QCOMPARE(heading(w), QStringLiteral("第4题"));
+    clickButton(form, QStringLiteral("Command4"));
+    QCOMPARE(heading(w), QStringLiteral("第5题"));
     QCOMPARE(shownText(w), kNone);
     clickButton(form, QStringLiteral("Command1")); // 隐藏
     QCOMPARE(shownText(w), kNone);
     clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(shownText(w), kNotYet);
-    clickButton(form, QStringLiteral("Command3"));
-    clickButton(form, QStringLiteral("Command3")); // question 1 with its stored pick
+    for (int k = 0; k < 3; ++k)
+        clickButton(form, QStringLiteral("Command3")); // question 1 with its stored pick
     QCOMPARE(heading(w), QStringLiteral("第1题"));
     QVERIFY(form->optionButton(2)->isChecked());
     QCOMPARE(shownText(w), explanationOf(1));
@@ -128,26 +127,9 @@ void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownAndGoesWithThePr
     QVERIFY(MessageBox::shown().isEmpty());
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("C"));
     QCOMPARE(storedExplanation(bank, 1), explanationOf(1));
-    QCOMPARE(storedExplanation(bank, 4), QStringLiteral("<none>"));
+    QCOMPARE(storedExplanation(bank, 5), QStringLiteral("<none>"));
 
-    // The practice window closed and its farewell clicked away at once: the
-    // explanation window goes with them and the program ends.
-    form->show();
-    form->close();
-    auto *splash = WindowRegistry::instance().findWindow<FarewellSplash>(QStringLiteral("frmSplash"));
-    QVERIFY(splash);
-    splash->onBackgroundClick();
-    QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
-    QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
-}
-
-void TestExplanationWindow::followsCategoryPicksTheReviewAndTheReturn()
-{
-    TempBank bank(explainedRows(7), kCatalogue);
-    PracticeWindow *form = openPracticeWindow();
-    ExplanationWindow *w = openExplanation(form);
     clickButton(form, QStringLiteral("Command1"));
-
     pickCategory(form->categoryList(), QStringLiteral("乙")); // rows 2, 4, 6
     QCOMPARE(heading(w), QStringLiteral("第1题"));
     QCOMPARE(shownText(w), explanationOf(2));
@@ -158,14 +140,16 @@ void TestExplanationWindow::followsCategoryPicksTheReviewAndTheReturn()
     QCOMPARE(heading(w), QStringLiteral("第3题"));
     QCOMPARE(shownText(w), explanationOf(6));
 
-    // The review of the wrong answers shows row 4 only.
+    // The review of the wrong answers shows rows 1 and 4.
     clickButton(form, QStringLiteral("Command6"));
     auto *marking = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
     QVERIFY(marking);
-    marking->button(QStringLiteral("Command6"))->click();
-    marking->button(QStringLiteral("Command14"))->click();
-    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共1题"));
+    clickButton(marking, QStringLiteral("Command6"));
+    clickButton(marking, QStringLiteral("Command14"));
+    QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共2题"));
     QCOMPARE(heading(w), QStringLiteral("第1题"));
+    QCOMPARE(shownText(w), explanationOf(1));
+    clickButton(form, QStringLiteral("Command4"));
     QCOMPARE(shownText(w), explanationOf(4));
 
     pickCategory(form->categoryList(), QStringLiteral("空类")); // an empty set shows nothing
@@ -175,6 +159,16 @@ void TestExplanationWindow::followsCategoryPicksTheReviewAndTheReturn()
     form->showWholeBank(); // the return from the composition window
     QCOMPARE(heading(w), QStringLiteral("第1题"));
     QCOMPARE(shownText(w), explanationOf(1));
+
+    // The practice window closed and its farewell clicked away at once: the
+    // explanation window goes with them and the program ends.
+    form->show();
+    form->close();
+    auto *splash = WindowRegistry::instance().findWindow<FarewellSplash>(QStringLiteral("frmSplash"));
+    QVERIFY(splash);
+    splash->onBackgroundClick();
+    QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
+    QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
 }
 
 void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
