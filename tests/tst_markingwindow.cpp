@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
