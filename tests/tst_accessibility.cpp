@@ -98,11 +98,6 @@ bool needsName(const QWidget *w)
            || qobject_cast<const QAbstractItemView *>(w);
 }
 
-bool takesTab(const QWidget *w)
-{
-    return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy();
-}
-
 // Tabs through the window as a user does and checks that the stops come in
 // reading order and reach every control that takes the keyboard.
 void checkTabOrderAndNames(QWidget *window, const QString &where)
@@ -128,7 +123,7 @@ void checkTabOrderAndNames(QWidget *window, const QString &where)
         if (!w->isVisible())
             continue;
         const QString name = where + QLatin1Char(' ') + w->objectName();
-        if (takesTab(w))
+        if (w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy()) // takes Tab
             QVERIFY2(stops.contains(w), qPrintable(name + QStringLiteral(" is never reached by Tab")));
         if (needsName(w)) {
             QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
