@@ -1,6 +1,4 @@
-// Every way of operating a control is the same user action: the accessible
-// actions and text interface of the real windows, the keyboard's reading
-// order through every window, and a name for every box and control.
+// Every way of operating a control is the same user action; Tab follows the reading order; every box is named.
 #include "practicewindow.h"
 #include "messagebox.h"
 #include "questioncursor.h"
@@ -39,10 +37,8 @@ QRect blockAt(const QWidget *w, int depth)
     return inWindow(depth < frames.size() ? frames.at(depth) : w);
 }
 
-// Reading order by recursive cuts: the controls are split in two at the
-// widest free strip that runs right across them (a gap between rows of
-// controls or between columns); the upper or left part is read first, each
-// part in the same way.
+// Reading order by recursive cuts: split at the widest free strip running right across the controls (between
+// rows or between columns), the upper or left part read first, each part in the same way.
 QList<QWidget *> readingOrder(QList<QWidget *> widgets, int depth = 0)
 {
     if (widgets.size() < 2)
@@ -98,8 +94,7 @@ bool needsName(const QWidget *w)
            || qobject_cast<const QAbstractItemView *>(w);
 }
 
-// Tabs through the window as a user does and checks that the stops come in
-// reading order and reach every control that takes the keyboard.
+// Tabs through the window as a user does: the stops come in reading order and reach every control taking keys.
 void checkTabOrderAndNames(QWidget *window, const QString &where)
 {
     QApplication::setActiveWindow(window);
@@ -175,8 +170,7 @@ void TestAccessibility::everyWayOfPickingOrEditingIsTheSameUserAction()
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("A"));
     QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), int(BankSchema::Right));
 
-    // A box set back to what was loaded changes nothing: another program's
-    // correction of the row is kept.
+    // A box set back to what was loaded changes nothing: another program's correction of the row is kept.
     const QVariant second = bank.stored(2, QStringLiteral("试题"));
     form->editQuestion();
     form->questionBox()->setPlainText(QStringLiteral("changed"));
@@ -185,8 +179,7 @@ void TestAccessibility::everyWayOfPickingOrEditingIsTheSameUserAction()
     form->showPreviousQuestion();
     QCOMPARE(bank.stored(2, QStringLiteral("试题")).toString(), QStringLiteral("changed elsewhere"));
 
-    // Text set through the accessible interface does not set the boxes'
-    // "modified" flag and is stored all the same.
+    // Text set through the accessible interface (no "modified" flag set) is stored all the same.
     form->editQuestion();
     form->editAnswer();
     QAccessible::queryAccessibleInterface(form->questionBox())->setText(QAccessible::Value, QStringLiteral("读屏软件改的题"));
@@ -208,7 +201,8 @@ void TestAccessibility::everyWindowTabsInReadingOrderAndNamesItsBoxes()
     form1->editQuestion(); // Tab leaves the question box while it is edited, too
     WindowRegistry &registry = WindowRegistry::instance();
     // Form1 first: the other windows read from it.
-    for (const QString &name : QStringList{QStringLiteral("Form1"), QStringLiteral("Form3")} + registry.registeredNames()) {
+    for (const QString &name :
+         QStringList{QStringLiteral("Form1"), QStringLiteral("Form3")} + registry.registeredNames()) {
         QWidget *window = registry.show(name);
         QVERIFY2(window, qPrintable(name));
         const QList<QTabWidget *> tabs = window->findChildren<QTabWidget *>();

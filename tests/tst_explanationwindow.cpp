@@ -25,8 +25,7 @@ QString explanationOf(int number)
     return QStringLiteral("第%1题考查时态。\n注意时间状语。").arg(number);
 }
 
-// Rows 1, 3, 5 … are 甲, 2, 4, 6 … 乙; answers cycle A, B, C, D; every row
-// but the fifth has an explanation.
+// Rows 1, 3, 5 … are 甲, 2, 4, 6 … 乙; answers cycle A, B, C, D; every row but the fifth has an explanation.
 QList<QuestionRecord> explainedRows(int n)
 {
     QList<QuestionRecord> rows = sampleRows(n, {QStringLiteral("甲"), QStringLiteral("乙")});
@@ -112,8 +111,7 @@ void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownAndFollowsTheSet
     QCOMPARE(headingAndText(w), (QStringList{QStringLiteral("第1题"), explanationOf(1)}));
     QVERIFY(w->explanationBox()->isReadOnly());
 
-    // Asked for again, the same window comes to the front; nothing was said
-    // and nothing but the pick was written.
+    // Asked for again, the same window comes forward; nothing was said, nothing but the pick written.
     QCOMPARE(openExplanation(form), w);
     QVERIFY(MessageBox::shown().isEmpty());
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("C"));
@@ -151,8 +149,7 @@ void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
     clickButton(form, QStringLiteral("Command2"));
     QVERIFY(!hasExplanationTable(bank)); // reading creates nothing
 
-    // Typed, and stored with the row when "下一题" leaves it; the table is
-    // made for it. "下一题" ends the edit as it does for the question.
+    // Typed, and stored with the row when "下一题" leaves it (the table made for it); "下一题" ends the edit.
     form->menuAction(QStringLiteral("XGJX"))->trigger();
     QVERIFY(w->isEditing() && !w->explanationBox()->isReadOnly());
     QCOMPARE(shownText(w), QString());
@@ -163,8 +160,7 @@ void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
     QVERIFY(!w->isEditing() && w->explanationBox()->isReadOnly());
     QCOMPARE(shownText(w), kNone);
 
-    // A text set through the accessibility interface counts like typing;
-    // "上一题" stores it and keeps the edit going.
+    // Text set through the accessibility interface counts like typing; "上一题" stores it, the edit goes on.
     form->menuAction(QStringLiteral("XGJX"))->trigger();
     QAccessibleInterface *box = QAccessible::queryAccessibleInterface(w->explanationBox());
     QVERIFY(box);
@@ -183,8 +179,7 @@ void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
     clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(shownText(w), kNone);
 
-    // Closing the window in the middle of an edit keeps what was typed for
-    // the row, stored by the practice window's next store step.
+    // Closing the window mid-edit keeps the text for the row, stored by the practice window's next store step.
     form->menuAction(QStringLiteral("XGJX"))->trigger();
     QTest::keyClicks(w->explanationBox(), QStringLiteral("Typed before closing."));
     w->close();

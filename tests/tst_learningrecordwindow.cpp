@@ -1,5 +1,4 @@
-// The learning record as the user meets it: answers recorded by the practice
-// window, the window "学习记录", its notebook and its clearing.
+// The learning record as the user meets it: the answers recorded, the window "学习记录", its notebook, its clearing.
 #include "learningrecordwindow.h"
 #include "messagebox.h"
 #include "practicewindow.h"
@@ -27,8 +26,7 @@ LearningRecordWindow *openRecord(PracticeWindow *form)
     return WindowRegistry::instance().findWindow<LearningRecordWindow>(QStringLiteral("frmRecord"));
 }
 
-// Another window of the program active, then this one, as when the user
-// clicks back into it.
+// Another window of the program active, then this one, as when the user clicks back into it.
 void activate(QWidget *other, QWidget *window)
 {
     for (QWidget *w : {other, window}) {
@@ -37,8 +35,7 @@ void activate(QWidget *other, QWidget *window)
     }
 }
 
-// The record as stored: "题号 作答 批阅" for each row, in the order stored;
-// {"no table"} for a bank without lx.
+// The record as stored, "题号 作答 批阅" per row in the order stored; {"no table"} for a bank without lx.
 QStringList storedRecord(const TempBank &bank, QStringList *times = nullptr)
 {
     return withTestConnection(bank.dbPath(), [&](QSqlDatabase &db) {
@@ -110,8 +107,7 @@ void TestLearningRecordWindow::userPicksAreRecordedShownPractisedAndCleared()
                  qPrintable(time));
     QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000); // the record window is unloaded with the others
 
-    // The record outlives the run: the next one adds to it. Question 1, right
-    // before, is now wrong; question 2, wrong before, now right.
+    // The record outlives the run: the next adds to it (question 1 now wrong, question 2 now right).
     closeAllWindows();
     form = openPracticeWindow();
     QVERIFY(!form->optionButton(0)->isChecked());
@@ -131,8 +127,7 @@ void TestLearningRecordWindow::userPicksAreRecordedShownPractisedAndCleared()
         first << table->index(0, c).data().toString();
     QCOMPARE(first, (QStringList{QStringLiteral("甲"), QStringLiteral("3"), QStringLiteral("1"), QStringLiteral(" 33%")}));
 
-    // 练习错题: the practice window on questions 1 and 3; right there takes a
-    // question out of the notebook.
+    // 练习错题: the practice window on questions 1 and 3; a right answer there takes one out of the notebook.
     QVERIFY(record->practiseButton()->isEnabled());
     record->practiseButton()->click();
     QCOMPARE(form->positionBox()->text(), QStringLiteral("第1题 共2题"));

@@ -18,8 +18,7 @@ namespace {
 
 const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLiteral("甲"), QStringLiteral("乙")};
 
-// A bank whose first rows are already marked: right ones, then wrong ones,
-// then `unanswered` rows with no mark.
+// A bank whose first rows are marked: `right` right ones, then `wrong` wrong ones, then `unanswered` unmarked.
 QList<QuestionRecord> markedRows(int right, int wrong, int unanswered = 3)
 {
     QList<QuestionRecord> rows = sampleRows(right + wrong + unanswered, {QStringLiteral("甲")});
@@ -102,8 +101,7 @@ private slots:
         switchWindow(form1, form2);
         mark(form2);
         QVERIFY(review->isEnabled());
-        // The comment's modal box closes and hands the activation back to MarkingWindow:
-        // that is no coming back from another window.
+        // The comment's box hands the activation back to MarkingWindow: no coming back from elsewhere.
         switchWindow(form2, form2);
         QVERIFY(review->isEnabled());
         // Into PracticeWindow and back: the review waits for a new marking.
