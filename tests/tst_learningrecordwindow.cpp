@@ -35,8 +35,7 @@ void activate(QWidget *other, QWidget *window)
     }
 }
 
-// The record as stored, "题号 作答 批阅" per row in the order stored, followed by " at <time>" when the time is
-// not "yyyy-MM-dd HH:mm:ss"; {"no table"} for a bank without lx.
+// The record as stored: "题号 作答 批阅" per row in order, " at <time>" added to a bad time; {"no table"} without lx.
 QStringList storedRecord(const TempBank &bank)
 {
     static const QRegularExpression timeFormat(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"));
@@ -101,7 +100,8 @@ void TestLearningRecordWindow::userPicksAreRecordedShownPractisedAndCleared()
     MessageBox::queueAnswer(MessageBox::Yes);
     clickButton(form, QStringLiteral("Command8"));
     QCOMPARE(bank.countMarked(0), 4);
-    QCOMPARE(storedRecord(bank), (QStringList{QStringLiteral("1 A 1"), QStringLiteral("2 C 2"), QStringLiteral("3 D 2")}));
+    QCOMPARE(storedRecord(bank),
+             (QStringList{QStringLiteral("1 A 1"), QStringLiteral("2 C 2"), QStringLiteral("3 D 2")}));
     QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000); // the record window is unloaded with the others
 
     // The record outlives the run: the next adds to it (question 1 now wrong, question 2 now right).
