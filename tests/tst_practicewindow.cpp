@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 
 const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLiteral("甲"), QStringLiteral("乙"),
@@ -126,9 +127,8 @@ void TestPracticeWindow::picksAreMarkedExactlyAndRestoredAndTheAnswerShown()
     QCOMPARE(form->button(QStringLiteral("Command1"))->text(), QStringLiteral("隐藏"));
     QVERIFY(answerShown());
 
-    // The store step stores a pick at once.
     form->optionButton(1)->click(); // B on question 1, whose answer is A
-    clickButton(form, QStringLiteral("Command6"));
+    clickButton(form, QStringLiteral("Command6")); // the store step stores it at once
     QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), 2);
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("B"));
 
@@ -278,7 +278,8 @@ void TestPracticeWindow::exitAsksAndYesResetsTheBankAndEndsAndSoDoesTheCloseBox(
     QCOMPARE(bank.countMarked(0), 50);
     auto *splash = WindowRegistry::instance().findWindow<FarewellSplash>(QStringLiteral("frmSplash"));
     QVERIFY(splash);
-    splash->onBackgroundClick(); // clicked away at once
+    splash->findChild<QTimer *>(QStringLiteral("Timer1"))->stop(); // only the click can end it now
+    splash->onBackgroundClick();
     QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 5000);
     QVERIFY(WindowRegistry::instance().loadedNames().isEmpty());
 }
