@@ -1,6 +1,4 @@
-// Every way of operating a control is the same user action: the accessible
-// actions and text interface of the real windows, the keyboard's reading
-// order through every window, and a name for every box and control.
+// Every way of operating a control is the same user action; Tab follows the reading order; every box is named.
 #include "practicewindow.h"
 #include "messagebox.h"
 #include "questioncursor.h"
@@ -27,8 +25,7 @@ QRect inWindow(const QWidget *w)
     return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size());
 }
 
-// A frame is read as one block: what is cut at a given depth is the
-// depth-th frame around a control (outermost first), or the control itself.
+// Frames are read as blocks: at a given depth, the depth-th frame around a control (outermost first), or the control.
 QRect blockAt(const QWidget *w, int depth)
 {
     QList<const QWidget *> frames;
@@ -39,51 +36,42 @@ QRect blockAt(const QWidget *w, int depth)
     return inWindow(depth < frames.size() ? frames.at(depth) : w);
 }
 
-// Reading order by recursive cuts: the controls are split in two at the
-// widest free strip that runs right across them (a gap between rows of
-// controls or between columns); the upper or left part is read first, each
-// part in the same way.
+// Reading order by recursive cuts: split at the widest free strip running right across the controls (between
+// rows or between columns), the upper or left part read first, each part in the same way.
 QList<QWidget *> readingOrder(QList<QWidget *> widgets, int depth = 0)
 {
-    struct Cut
-    {
-        int width = -1;
-        QList<QWidget *> first, second;
-    };
-    const auto widestCut = [&widgets, depth](bool rows) {
+    if (widgets.size() < 2)
+        return widgets;
+    // All in one frame: read inside it.
+    const QRect frame = blockAt(widgets.first(), depth);
+    if (frame != inWindow(widgets.first())
+        && std::all_of(widgets.cbegin(), widgets.cend(), [&](QWidget *w) { return blockAt(w, depth) == frame; }))
+        return readingOrder(widgets, depth + 1);
+    int widest = -1; // a cut between rows wins a tie
+    QList<QWidget *> first, second;
+    for (const bool rows : {true, false}) {
         const auto lo = [rows, depth](QWidget *w) { return rows ? blockAt(w, depth).top() : blockAt(w, depth).left(); };
         const auto hi = [rows, depth](QWidget *w) {
             return rows ? blockAt(w, depth).bottom() + 1 : blockAt(w, depth).right() + 1;
         };
         QList<QWidget *> sorted = widgets;
         std::stable_sort(sorted.begin(), sorted.end(), [&](QWidget *a, QWidget *b) { return lo(a) < lo(b); });
-        Cut cut;
         int reach = hi(sorted.first());
         for (qsizetype i = 1; i < sorted.size(); ++i) {
-            if (lo(sorted[i]) >= reach && lo(sorted[i]) - reach > cut.width) {
-                cut.width = lo(sorted[i]) - reach;
-                cut.first = sorted.mid(0, i);
-                cut.second = sorted.mid(i);
+            if (lo(sorted[i]) - reach > widest) {
+                widest = lo(sorted[i]) - reach;
+                first = sorted.mid(0, i);
+                second = sorted.mid(i);
             }
             reach = std::max(reach, hi(sorted[i]));
         }
-        return cut;
-    };
-    if (widgets.size() < 2)
-        return widgets;
-    // All in one frame: read inside it.
-    const QRect first = blockAt(widgets.first(), depth);
-    if (first != inWindow(widgets.first())
-        && std::all_of(widgets.cbegin(), widgets.cend(), [&](QWidget *w) { return blockAt(w, depth) == first; }))
-        return readingOrder(widgets, depth + 1);
-    const Cut rows = widestCut(true), columns = widestCut(false);
-    const Cut &cut = rows.width >= columns.width ? rows : columns;
-    if (cut.width < 0) { // overlapping controls: top to bottom
+    }
+    if (widest < 0) { // overlapping controls: top to bottom
         std::stable_sort(widgets.begin(), widgets.end(),
                          [](QWidget *a, QWidget *b) { return inWindow(a).top() < inWindow(b).top(); });
         return widgets;
     }
-    return readingOrder(cut.first, depth) + readingOrder(cut.second, depth);
+    return readingOrder(first, depth) + readingOrder(second, depth);
 }
 
 QStringList names(const QList<QWidget *> &widgets)
@@ -105,13 +93,7 @@ bool needsName(const QWidget *w)
            || qobject_cast<const QAbstractItemView *>(w);
 }
 
-bool takesTab(const QWidget *w)
-{
-    return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy();
-}
-
-// Tabs through the window as a user does and checks that the stops come in
-// reading order and reach every control that takes the keyboard.
+// Tabs through the window as a user does: the stops come in reading order and reach every control taking keys.
 void checkTabOrderAndNames(QWidget *window, const QString &where)
 {
     QApplication::setActiveWindow(window);
@@ -135,7 +117,7 @@ void checkTabOrderAndNames(QWidget *window, const QString &where)
         if (!w->isVisible())
             continue;
         const QString name = where + QLatin1Char(' ') + w->objectName();
-        if (takesTab(w))
+        if (w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy()) // takes Tab
             QVERIFY2(stops.contains(w), qPrintable(name + QStringLiteral(" is never reached by Tab")));
         if (needsName(w)) {
             QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
@@ -154,22 +136,19 @@ private slots:
     void init() { MessageBox::setTestMode(true); }
     void cleanup() { closeAllWindows(); }
 
-    void everyWayOfPickingRecordsThePickOnce();
-    void textSetThroughTheAccessibleInterfaceIsStored();
+    void everyWayOfPickingOrEditingIsTheSameUserAction();
     void everyWindowTabsInReadingOrderAndNamesItsBoxes();
 };
 
-void TestAccessibility::everyWayOfPickingRecordsThePickOnce()
+void TestAccessibility::everyWayOfPickingOrEditingIsTheSameUserAction()
 {
-    TempBank bank(sampleRows(2)); // question 1: answer A
+    TempBank bank(sampleRows(3)); // question 1: answer A
     PracticeWindow *form = openPracticeWindow();
     form->show();
     QSignalSpy picks(form, &PracticeWindow::pickRecorded);
     const auto action = [form](int k) {
         return QAccessible::queryAccessibleInterface(form->optionButton(k))->actionInterface();
     };
-    QVERIFY(action(2)->actionNames().contains(QAccessibleActionInterface::toggleAction()));
-
     action(2)->doAction(QAccessibleActionInterface::toggleAction()); // checks C without a click
     QVERIFY(form->optionButton(2)->isChecked());
     QCOMPARE(picks.count(), 1);
@@ -189,43 +168,28 @@ void TestAccessibility::everyWayOfPickingRecordsThePickOnce()
     form->showNextQuestion();
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("A"));
     QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), int(BankSchema::Right));
-}
 
-void TestAccessibility::textSetThroughTheAccessibleInterfaceIsStored()
-{
-    TempBank bank(sampleRows(3));
-    PracticeWindow *form = openPracticeWindow();
+    // A box set back to what was loaded changes nothing: another program's correction of the row is kept.
+    const QVariant second = bank.stored(2, QStringLiteral("试题"));
+    form->editQuestion();
+    form->questionBox()->setPlainText(QStringLiteral("changed"));
+    form->questionBox()->setPlainText(second.toString());
+    bank.exec(QStringLiteral("UPDATE zk SET 试题 = 'changed elsewhere' WHERE 题号 = 2"));
+    form->showPreviousQuestion();
+    QCOMPARE(bank.stored(2, QStringLiteral("试题")).toString(), QStringLiteral("changed elsewhere"));
+
+    // Text set through the accessible interface (no "modified" flag set) is stored all the same.
     form->editQuestion();
     form->editAnswer();
-    // Both replace the text without setting the boxes' "modified" flag.
     QAccessible::queryAccessibleInterface(form->questionBox())->setText(QAccessible::Value, QStringLiteral("读屏软件改的题"));
     QAccessibleEditableTextInterface *answer =
         QAccessible::queryAccessibleInterface(form->answerBox())->editableTextInterface();
     QVERIFY(answer);
     answer->replaceText(0, 1, QStringLiteral("C"));
     QCOMPARE(form->answerBox()->text(), QStringLiteral("C"));
-
     form->showPreviousQuestion(); // the first row: stored although the move ends on it again
     QCOMPARE(bank.stored(1, QStringLiteral("试题")).toString(), QStringLiteral("读屏软件改的题"));
     QCOMPARE(bank.stored(1, QStringLiteral("答案")).toString(), QStringLiteral("C"));
-
-    // An input method's text counts as well; a box set back to what was
-    // loaded changes nothing.
-    form->showNextQuestion();
-    form->editAnswer();
-    QInputMethodEvent compose;
-    compose.setCommitString(QStringLiteral("D"), -1, 1);
-    QApplication::sendEvent(form->answerBox(), &compose);
-    QCOMPARE(form->answerBox()->text(), QStringLiteral("D"));
-    form->showNextQuestion();
-    QCOMPARE(bank.stored(2, QStringLiteral("答案")).toString(), QStringLiteral("D"));
-    const QVariant third = bank.stored(3, QStringLiteral("试题"));
-    form->editQuestion();
-    form->questionBox()->setPlainText(QStringLiteral("changed"));
-    form->questionBox()->setPlainText(third.toString());
-    bank.exec(QStringLiteral("UPDATE zk SET 试题 = 'changed elsewhere' WHERE 题号 = 3"));
-    form->showPreviousQuestion();
-    QCOMPARE(bank.stored(3, QStringLiteral("试题")).toString(), QStringLiteral("changed elsewhere"));
 }
 
 void TestAccessibility::everyWindowTabsInReadingOrderAndNamesItsBoxes()
@@ -235,10 +199,9 @@ void TestAccessibility::everyWindowTabsInReadingOrderAndNamesItsBoxes()
     form1->show();
     form1->editQuestion(); // Tab leaves the question box while it is edited, too
     WindowRegistry &registry = WindowRegistry::instance();
-    const QStringList names = registry.registeredNames();
-    QVERIFY(names.contains(QStringLiteral("Form1")) && names.contains(QStringLiteral("Form3")));
     // Form1 first: the other windows read from it.
-    for (const QString &name : QStringList{QStringLiteral("Form1"), QStringLiteral("Form3")} + names) {
+    for (const QString &name :
+         QStringList{QStringLiteral("Form1"), QStringLiteral("Form3")} + registry.registeredNames()) {
         QWidget *window = registry.show(name);
         QVERIFY2(window, qPrintable(name));
         const QList<QTabWidget *> tabs = window->findChildren<QTabWidget *>();
