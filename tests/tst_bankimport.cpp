@@ -17,8 +17,7 @@ QString why(const QStringList &lines)
     return lines.join(QLatin1Char('\n'));
 }
 
-// A parsed question on one line: its line, category, stem, choices, answer
-// and explanation.
+// A parsed question on one line: its line, category, stem, choices, answer and explanation.
 QStringList describe(const QList<AikenSource::Question> &questions)
 {
     QStringList lines;
