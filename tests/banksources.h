@@ -19,8 +19,7 @@ inline QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// One Aiken block: the stem, the choices lettered A, B, …, the answer line
-// and, when there is one, the explanation line.
+// One Aiken block: the stem, the choices lettered A, B, …, the answer line and any explanation line.
 inline QString aikenBlock(const QString &stem, const QStringList &choices, const QString &answer,
                           const QString &explanation = QString())
 {
@@ -37,8 +36,7 @@ inline QString aikenSource(const QString &category, const QStringList &blocks)
     return QStringLiteral("$CATEGORY: ") + category + QStringLiteral("\n\n") + blocks.join(QLatin1Char('\n'));
 }
 
-// n distinct questions whose answers follow the letters in turn; with
-// explained, each has the explanation "说明 <tag><i>".
+// n distinct questions, their answers the letters in turn; explained: each explained as "说明 <tag><i>".
 inline QStringList sampleBlocks(int n, const QString &letters = QStringLiteral("ABCD"), const QString &tag = QString(),
                                 bool explained = false)
 {
