@@ -3,6 +3,7 @@
 // Small bank sources and files for the bank tool's tests.
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,15 @@ inline QByteArray readBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The bytes written to a file of that name in the folder; the file's path.
+inline QString writtenFile(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    const QString path = QDir(folder).filePath(name);
+    if (!writeBytes(path, bytes))
+        qWarning("cannot write %s", qPrintable(path));
+    return path;
 }
 
 // One Aiken block: the stem, the choices lettered A, B, …, the answer line and any explanation line.

@@ -125,8 +125,7 @@ private slots:
         QFETCH(QString, words);
 
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("source.txt"));
-        QVERIFY(writeBytes(path, text.toUtf8()));
+        const QString path = writtenFile(dir.path(), QStringLiteral("source.txt"), text.toUtf8());
         const QStringList problems = BankCheck::checkSources({path});
         if (lineText.isEmpty()) {
             QVERIFY2(problems.isEmpty(), qPrintable(why(problems)));
@@ -139,11 +138,10 @@ private slots:
     void aDuplicateInAnotherFileCounts()
     {
         QTemporaryDir dir;
-        const QString first = dir.filePath(QStringLiteral("a.txt"));
-        const QString second = dir.filePath(QStringLiteral("b.txt"));
-        QVERIFY(writeBytes(first, aikenSource(QStringLiteral("甲"), sampleBlocks(8)).toUtf8()));
-        QVERIFY(writeBytes(second, aikenSource(QStringLiteral("乙"), sampleBlocks(8, QStringLiteral("BADC"), QStringLiteral("b"))
-                                                                          << sampleBlocks(1)).toUtf8()));
+        const QString first = writtenFile(dir.path(), QStringLiteral("a.txt"),
+                                          aikenSource(QStringLiteral("甲"), sampleBlocks(8)).toUtf8());
+        const QStringList others = sampleBlocks(8, QStringLiteral("BADC"), QStringLiteral("b")) << sampleBlocks(1);
+        const QString second = writtenFile(dir.path(), QStringLiteral("b.txt"), aikenSource(QStringLiteral("乙"), others).toUtf8());
         const QStringList problems = BankCheck::checkSources({first, second});
         QCOMPARE(problems.size(), 1);
         QVERIFY2(problems.first().startsWith(second + QStringLiteral(":59: ")), qPrintable(why(problems)));

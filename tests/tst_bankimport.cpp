@@ -77,15 +77,6 @@ QList<QuestionRecord> awkwardRows()
     };
 }
 
-// An input file written beside the bank; its path.
-QString inputFile(const TempBank &bank, const QString &name, const QByteArray &bytes)
-{
-    const QString path = QDir(bank.dir()).filePath(name);
-    if (!writeBytes(path, bytes))
-        qWarning("cannot write %s", qPrintable(path));
-    return path;
-}
-
 BankTasks::Outcome importInto(const TempBank &bank, const QStringList &inputs, const QString &category = QString())
 {
     return BankTasks::importInputs({bank.dbPath(), bank.cataloguePath(), inputs, QString(), category});
@@ -275,7 +266,7 @@ private slots:
              aikenBlock(QStringLiteral("New two ______."), kChoices, QStringLiteral("D")),
              // New one again (line 26), after it in this very input.
              aikenBlock(QStringLiteral("New one ______."), reversed, QStringLiteral("C"), QStringLiteral("另一个解析"))});
-        const QString input = inputFile(bank, QStringLiteral("more.txt"), text.toUtf8());
+        const QString input = writtenFile(bank.dir(), QStringLiteral("more.txt"), text.toUtf8());
 
         const BankTasks::Outcome first = importInto(bank, {input});
         QVERIFY2(first.status == BankTasks::Ok, qPrintable(why(first.problems)));
@@ -307,9 +298,9 @@ private slots:
     {
         TempBank bank(sampleRows(4), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
         const QByteArray catalogue = readBytes(bank.cataloguePath());
-        const QString good = inputFile(bank, QStringLiteral("good.gift"), "$CATEGORY: 乙类\n\nFine. {=a ~b ~c ~d}\n");
-        const QString bad = inputFile(bank, QStringLiteral("bad.gift"),
-                                      "$CATEGORY: 乙类\n\nAlso fine. {=a ~b ~c ~d}\n\nBroken. {=a ~b ~c}\n");
+        const QString good = writtenFile(bank.dir(), QStringLiteral("good.gift"), "$CATEGORY: 乙类\n\nFine. {=a ~b ~c ~d}\n");
+        const QString bad = writtenFile(bank.dir(), QStringLiteral("bad.gift"),
+                                        "$CATEGORY: 乙类\n\nAlso fine. {=a ~b ~c ~d}\n\nBroken. {=a ~b ~c}\n");
 
         const BankTasks::Outcome outcome = importInto(bank, {good, bad});
         QCOMPARE(outcome.status, int(BankTasks::Problems));
@@ -320,8 +311,8 @@ private slots:
         // A question with no category of its own takes the one given for the
         // import; a file neither UTF-8 nor marked is read as GB18030.
         const QString block = aikenBlock(QStringLiteral("—你好吗？ “______”"), kChoices, QStringLiteral("A"));
-        const QString plain = inputFile(bank, QStringLiteral("plain.txt"),
-                                        CodePage::encode(QString(block).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))));
+        const QString plain = writtenFile(bank.dir(), QStringLiteral("plain.txt"),
+                                          CodePage::encode(QString(block).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))));
         QCOMPARE(importInto(bank, {plain}).status, int(BankTasks::Problems));
         QCOMPARE(importInto(bank, {plain}, QStringLiteral("甲类")).status, int(BankTasks::Ok));
         QCOMPARE(rowsOf(bank.dbPath()).last().category, QStringLiteral("甲类"));
@@ -330,8 +321,8 @@ private slots:
 
         // A question and its explanation arrive together or not at all.
         QVERIFY(bank.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON jx BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-        const QString explained = inputFile(bank, QStringLiteral("explained.gift"),
-                                            "$CATEGORY: 甲类\n\nExplained. {=a ~b ~c ~d ####why}\n");
+        const QString explained = writtenFile(bank.dir(), QStringLiteral("explained.gift"),
+                                              "$CATEGORY: 甲类\n\nExplained. {=a ~b ~c ~d ####why}\n");
         QCOMPARE(importInto(bank, {explained}).status, int(BankTasks::FileError));
         QCOMPARE(rowsOf(bank.dbPath()).size(), 5);
 

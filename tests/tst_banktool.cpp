@@ -191,10 +191,7 @@ private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QString writeSource(const QString &name, const QString &text) const
     {
-        const QString file = path(name);
-        if (!writeBytes(file, text.toUtf8()))
-            qWarning("cannot write %s", qPrintable(file));
-        return file;
+        return writtenFile(m_dir->path(), name, text.toUtf8());
     }
 };
 

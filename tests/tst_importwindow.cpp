@@ -51,14 +51,6 @@ const QString kCleanTsv = QStringLiteral("类别\t试题\tA\tB\tC\tD\t答案\t�
                                   QStringLiteral("新题一的解析"))
                         + tsvLine(QString(), QStringLiteral("No category ______."), QStringLiteral("C"));
 
-QString writeInput(const QString &dir, const QString &name, const QByteArray &bytes)
-{
-    const QString path = QDir(dir).filePath(name);
-    if (!writeBytes(path, bytes))
-        qWarning("cannot write %s", qPrintable(path));
-    return path;
-}
-
 // 导入试题… with the file dialog answered by path.
 QuestionImportWindow *previewThroughMenu(PracticeWindow *form, const QString &path)
 {
@@ -97,7 +89,7 @@ void TestImportWindow::aFileIsPreviewedAsItWillBeImported()
     TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
     // Question 2 of the bank again, its choices shuffled: skipped.
     const QString text = kCleanTsv + QStringLiteral("甲类\tquestion 2  ______.\tfour\tthree\ttwo\tone\tA\r\n");
-    const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(text));
+    const QString input = writtenFile(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(text));
     PracticeWindow *form = openPracticeWindow();
     const QByteArray before = readBytes(bank.dbPath());
     QuestionImportWindow *window = previewThroughMenu(form, input);
@@ -143,7 +135,7 @@ void TestImportWindow::aCancelChangesNothingAndTheRetryStoresThePendingPickOnce(
     for (int i = 1; i <= rows; ++i)
         text += tsvLine(i % 7 ? QStringLiteral("类%1").arg(i % 7) : QString(), QStringLiteral("Many %1 ______.").arg(i),
                         QStringLiteral("D"), QStringLiteral("解析 %1").arg(i));
-    const QString input = writeInput(bank.dir(), QStringLiteral("many.tsv"), CodePage::encode(text));
+    const QString input = writtenFile(bank.dir(), QStringLiteral("many.tsv"), CodePage::encode(text));
     PracticeWindow *form = openPracticeWindow();
     QuestionImportWindow *window = previewThroughMenu(form, input);
     QVERIFY(window && window->importButton()->isEnabled());
@@ -207,7 +199,7 @@ void TestImportWindow::aBankThatCannotTakeTheRowsRefusesTheImport()
     QFETCH(int, obstacle);
     QFETCH(QString, reason);
     TempBank bank(sampleRows(5, {QStringLiteral("甲类")}), kCatalogue);
-    const QString input = writeInput(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
+    const QString input = writtenFile(bank.dir(), QStringLiteral("第一单元.tsv"), CodePage::encode(kCleanTsv));
     const QByteArray catalogue = readBytes(bank.cataloguePath());
     std::unique_ptr<DriverProcess> other;
     std::unique_ptr<OrdinaryFileAccess> ordinary;
