@@ -23,13 +23,10 @@ Run qvbank(const QStringList &arguments)
 {
     QProcess process;
     process.start(QStringLiteral(QVBANK_PATH), arguments);
-    Run run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.code = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+        return Run();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 // A command on a bank: the command, "--db", "--catalogue", then the rest.
@@ -92,14 +89,18 @@ private slots:
                  QStringList{QStringLiteral("good.txt")}); // no bank, no catalogue, no leftover temporary file
     }
 
-    void buildNeverReplacesABank()
+    void aBankIsBuiltOnceThenKeptExportedAndImported()
     {
-        const QString source = writeSource(QStringLiteral("a.txt"), aikenSource(QStringLiteral("冠词"), sampleBlocks(8)));
-        const QStringList build = onBank(QStringLiteral("build"), m_db, m_catalogue, {QStringLiteral("--if-missing"), source});
+        const QString source = writeSource(QStringLiteral("a.txt"),
+                                           aikenSource(QStringLiteral("冠词"), sampleBlocks(8, QStringLiteral("ABCD"), QString(), true)));
+        const QString requireExplanations = QStringLiteral("--require-explanations");
+        const QStringList build =
+            onBank(QStringLiteral("build"), m_db, m_catalogue, {QStringLiteral("--if-missing"), requireExplanations, source});
         const Run first = qvbank(build);
         QVERIFY2(first.code == 0, qPrintable(first.err));
         QCOMPARE(rowCount(m_db), 8);
         QCOMPARE(Catalogue::load(m_catalogue).labels, (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("冠词")}));
+        QCOMPARE(qvbank(onBank(QStringLiteral("check"), m_db, m_catalogue, {requireExplanations})).code, 0);
 
         // A user's correction and a label of the user's own are kept.
         QVERIFY(execSql(m_db, QStringLiteral("UPDATE zk SET \"答案\" = 'D' WHERE \"题号\" = 2")));
@@ -117,6 +118,37 @@ private slots:
         QCOMPARE(refused.code, 3);
         QVERIFY(refused.err.contains(m_db));
         QCOMPARE(readBytes(m_db), bank);
+
+        // Aiken carries the explanations only when asked.
+        const QString aiken = path(QStringLiteral("out.aiken"));
+        const QStringList exportAiken{QStringLiteral("export"), QStringLiteral("--db"), m_db, QStringLiteral("--format"),
+                                      QStringLiteral("aiken"), aiken};
+        QCOMPARE(qvbank(exportAiken).code, 0);
+        QVERIFY(!readBytes(aiken).contains(QStringLiteral("解析").toUtf8()));
+        QCOMPARE(qvbank(QStringList(exportAiken) << QStringLiteral("--force") << QStringLiteral("--with-explanations")).code, 0);
+        QVERIFY(readBytes(aiken).contains(QStringLiteral("ANSWER: A\n解析: 说明 1\n").toUtf8()));
+
+        const QString gift = path(QStringLiteral("out.gift"));
+        const QStringList exportGift{QStringLiteral("export"), QStringLiteral("--db"), m_db, QStringLiteral("--format"),
+                                     QStringLiteral("gift"), gift};
+        QCOMPARE(qvbank(exportGift).code, 0);
+        const QByteArray exported = readBytes(gift);
+
+        QVERIFY(writeBytes(gift, "keep me"));
+        QCOMPARE(qvbank(exportGift).code, 3);
+        QCOMPARE(readBytes(gift), QByteArray("keep me"));
+        QCOMPARE(qvbank(QStringList(exportGift) << QStringLiteral("--force")).code, 0);
+        QCOMPARE(readBytes(gift), exported);
+
+        // Everything in the export is already in the bank: reported, skipped, exit 0.
+        const Run reimported = qvbank(onBank(QStringLiteral("import"), m_db, m_catalogue, {gift}));
+        QCOMPARE(reimported.code, 0);
+        QCOMPARE(reimported.err.count(QStringLiteral("重复")), 8);
+
+        const QString bad = writeSource(QStringLiteral("bad.gift"), QStringLiteral("$CATEGORY: 新\n\nOnly two. {=a ~b}\n"));
+        const Run rejected = qvbank(onBank(QStringLiteral("import"), m_db, m_catalogue, {bad}));
+        QCOMPARE(rejected.code, 1);
+        QVERIFY2(rejected.err.contains(bad + QStringLiteral(":3: ")), qPrintable(rejected.err));
 
         // A kept bank without its catalogue gets one made from the bank's own categories, not the sources'.
         QVERIFY(execSql(m_db, QStringLiteral("UPDATE zk SET \"备注\" = '自编' WHERE \"题号\" = 8")));
@@ -142,46 +174,6 @@ private slots:
         QVERIFY(QFile::remove(m_db));
         QCOMPARE(qvbank(create).code, 3);
         QVERIFY(!QFile::exists(m_db));
-    }
-
-    void exportImportThroughTheProgram()
-    {
-        const QString source = writeSource(QStringLiteral("a.txt"),
-                                           aikenSource(QStringLiteral("冠词"), sampleBlocks(8, QStringLiteral("ABCD"), QString(), true)));
-        const QString requireExplanations = QStringLiteral("--require-explanations");
-        QCOMPARE(qvbank(onBank(QStringLiteral("build"), m_db, m_catalogue, {requireExplanations, source})).code, 0);
-        QCOMPARE(qvbank(onBank(QStringLiteral("check"), m_db, m_catalogue, {requireExplanations})).code, 0);
-
-        // Aiken carries the explanations only when asked.
-        const QString aiken = path(QStringLiteral("out.aiken"));
-        const QStringList exportAiken{QStringLiteral("export"), QStringLiteral("--db"), m_db, QStringLiteral("--format"),
-                                      QStringLiteral("aiken"), aiken};
-        QCOMPARE(qvbank(exportAiken).code, 0);
-        QVERIFY(!readBytes(aiken).contains(QStringLiteral("解析").toUtf8()));
-        QCOMPARE(qvbank(QStringList(exportAiken) << QStringLiteral("--force") << QStringLiteral("--with-explanations")).code, 0);
-        QVERIFY(readBytes(aiken).contains(QStringLiteral("ANSWER: A\n解析: 说明 1\n").toUtf8()));
-
-        const QString gift = path(QStringLiteral("out.gift"));
-        const QStringList exportGift{QStringLiteral("export"), QStringLiteral("--db"), m_db, QStringLiteral("--format"),
-                                     QStringLiteral("gift"), gift};
-        QCOMPARE(qvbank(exportGift).code, 0);
-        const QByteArray exported = readBytes(gift);
-
-        QVERIFY(writeBytes(gift, "keep me"));
-        QCOMPARE(qvbank(exportGift).code, 3);
-        QCOMPARE(readBytes(gift), QByteArray("keep me"));
-        QCOMPARE(qvbank(QStringList(exportGift) << QStringLiteral("--force")).code, 0);
-        QCOMPARE(readBytes(gift), exported);
-
-        // Everything in the export is already in the bank: reported, skipped, exit 0.
-        const Run again = qvbank(onBank(QStringLiteral("import"), m_db, m_catalogue, {gift}));
-        QCOMPARE(again.code, 0);
-        QCOMPARE(again.err.count(QStringLiteral("重复")), 8);
-
-        const QString bad = writeSource(QStringLiteral("bad.gift"), QStringLiteral("$CATEGORY: 新\n\nOnly two. {=a ~b}\n"));
-        const Run rejected = qvbank(onBank(QStringLiteral("import"), m_db, m_catalogue, {bad}));
-        QCOMPARE(rejected.code, 1);
-        QVERIFY2(rejected.err.contains(bad + QStringLiteral(":3: ")), qPrintable(rejected.err));
     }
 
 private:
