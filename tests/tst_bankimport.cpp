@@ -175,7 +175,6 @@ private slots:
             "代词\tToo many\tis\tare\tam\tbe\tA\t解析\t多余\n"                    // 9
             "代词\tNo such answer\tis\tare\tam\tbe\tE\n");                   // 10
         const AikenSource::Parse parsed = Importers::parseTsv(text, QStringLiteral("in.tsv"));
-        QCOMPARE(parsed.questions.size(), 3);
         QCOMPARE(parsed.errors,
                  (QStringList{QStringLiteral("in.tsv:8: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 6 列"),
                               QStringLiteral("in.tsv:9: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 9 列"),
@@ -213,7 +212,7 @@ private slots:
         TempBank to({});
         const BankTasks::Outcome read = importInto(to, {exported});
         QVERIFY2(read.status == BankTasks::Ok, qPrintable(why(read.problems)));
-        QVERIFY2(read.warnings.isEmpty(), qPrintable(why(read.warnings)));
+        QVERIFY2(read.warnings.isEmpty(), qPrintable(why(read.warnings))); // no row was written twice
         QList<QuestionRecord> expected = awkwardRows();
         for (QuestionRecord &r : expected)
             r.explanation = withExplanations ? r.explanation : QString();
