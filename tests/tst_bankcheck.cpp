@@ -26,10 +26,8 @@ QString why(const QStringList &problems)
 const QString kBank = QStringLiteral("english.db");
 const QString kCatalogue = QStringLiteral("mulu.txt");
 
-// A sound bank of eight rows, each explained, and its catalogue, for one
-// fault to be put in. The rules rows share with sources (answer letters,
-// balance) are tested on sources; here the bank's own and the question text
-// split into stem and choices.
+// A sound bank of eight explained rows and its catalogue, for one fault to be put in. Rules shared with
+// sources (answer letters, balance) are tested on sources; here the bank's own and the stem/choices split.
 struct Bank
 {
     QList<QuestionRecord> rows = sampleRows(8);
@@ -178,8 +176,7 @@ private slots:
     void checkBankReadsTheFiles()
     {
         TempBank bank(sampleRows(8), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
-        // Explanations: a row of jx without its question is named by its 题号;
-        // a bank without jx, as every older bank is, is sound.
+        // A row of jx without its question is named by its 题号; a bank without jx, as every older bank is, is sound.
         QVERIFY(bank.exec(QStringLiteral("INSERT INTO jx VALUES (1, '冠词的用法'), (9, '没有这道题')")));
         QCOMPARE(BankCheck::checkBank(bank.dbPath(), bank.cataloguePath()),
                  QStringList{bank.dbPath() + QStringLiteral(":题号 9: 解析没有对应的试题（试题表 zk 中没有这个题号）")});
@@ -204,8 +201,7 @@ private slots:
 
     void aBankMayHoldMoreThan32767Questions()
     {
-        // Counts are 32-bit: numbering past the old 16-bit limit is no problem,
-        // a gap still is.
+        // Counts are 32-bit: numbering past the old 16-bit limit is no problem, a gap still is.
         QList<QuestionRecord> rows(40000);
         for (int i = 0; i < rows.size(); ++i)
             rows[i].number = i + 1;

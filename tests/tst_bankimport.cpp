@@ -60,9 +60,8 @@ QuestionRecord row(qint64 number, const QString &question, const QString &answer
     return r;
 }
 
-// Rows that test the formats' corners: GIFT's special characters (in the
-// explanation too), a stem of two lines, quotes, Chinese text, a category
-// that comes back later, and a question without explanation.
+// Rows for the formats' corners: GIFT's special characters (in the explanation too), a stem of two lines,
+// quotes, Chinese text, a category that comes back later, and a question without explanation.
 QList<QuestionRecord> awkwardRows()
 {
     return {
@@ -299,8 +298,7 @@ private slots:
         QCOMPARE(rowsOf(bank.dbPath()).size(), 4);
         QCOMPARE(readBytes(bank.cataloguePath()), catalogue);
 
-        // A question with no category of its own takes the one given for the
-        // import; a file neither UTF-8 nor marked is read as GB18030.
+        // A question without a category takes the import's; a file neither UTF-8 nor marked is read as GB18030.
         const QString block = aikenBlock(QStringLiteral("—你好吗？ “______”"), kChoices, QStringLiteral("A"));
         const QString plain = writtenFile(bank.dir(), QStringLiteral("plain.txt"),
                                           CodePage::encode(QString(block).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))));

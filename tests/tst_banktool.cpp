@@ -1,5 +1,4 @@
-// Runs the built qvbank program and looks at its exit codes, its messages and
-// the files it leaves behind.
+// Runs the built qvbank program and looks at its exit codes, its messages and the files it leaves behind.
 #include "banksources.h"
 #include "catalogue.h"
 #include "codepage.h"
