@@ -34,22 +34,10 @@ const QStringList kCatalogue{QStringLiteral("全部中考试题"), QStringLitera
 // Why a bank cannot take the imported rows.
 enum Obstacle { ChangedBank, ReadOnlyBank, LockedBank };
 
-// One TSV line: category, question, the four choices, the answer, the explanation.
-QString tsvLine(const QString &category, const QString &stem, const QString &answer,
-                const QString &explanation = QString())
-{
-    QStringList fields{category, stem, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                       QStringLiteral("d"), answer};
-    if (!explanation.isEmpty())
-        fields << explanation;
-    return fields.join(QLatin1Char('\t')) + QStringLiteral("\r\n");
-}
-
 // A header, a question with its category and explanation, one without a category.
-const QString kCleanTsv = QStringLiteral("类别\t试题\tA\tB\tC\tD\t答案\t解析\r\n")
-                        + tsvLine(QStringLiteral("乙类"), QStringLiteral("New one ______."), QStringLiteral("B"),
-                                  QStringLiteral("新题一的解析"))
-                        + tsvLine(QString(), QStringLiteral("No category ______."), QStringLiteral("C"));
+const QString kCleanTsv = QStringLiteral("类别\t试题\tA\tB\tC\tD\t答案\t解析\r\n"
+                                         "乙类\tNew one ______.\ta\tb\tc\td\tB\t新题一的解析\r\n"
+                                         "\tNo category ______.\ta\tb\tc\td\tC\r\n");
 
 // 导入试题… with the file dialog answered by path.
 QuestionImportWindow *previewThroughMenu(PracticeWindow *form, const QString &path)
@@ -133,8 +121,8 @@ void TestImportWindow::aCancelChangesNothingAndTheRetryStoresThePendingPickOnce(
     QString text;
     const int rows = 3 * QuestionImportWindow::kProgressFrom;
     for (int i = 1; i <= rows; ++i)
-        text += tsvLine(i % 7 ? QStringLiteral("类%1").arg(i % 7) : QString(), QStringLiteral("Many %1 ______.").arg(i),
-                        QStringLiteral("D"), QStringLiteral("解析 %1").arg(i));
+        text += QStringLiteral("%1\tMany %2 ______.\ta\tb\tc\td\tD\t解析 %2\r\n")
+                    .arg(i % 7 ? QStringLiteral("类%1").arg(i % 7) : QString(), QString::number(i));
     const QString input = writtenFile(bank.dir(), QStringLiteral("many.tsv"), CodePage::encode(text));
     PracticeWindow *form = openPracticeWindow();
     QuestionImportWindow *window = previewThroughMenu(form, input);
