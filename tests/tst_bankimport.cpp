@@ -47,8 +47,6 @@ QStringList fieldsOf(const QList<QuestionRecord> &rows)
     return lines;
 }
 
-const QStringList kChoices{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
-
 QuestionRecord row(qint64 number, const QString &question, const QString &answer, const QString &category,
                    const QString &explanation = QString())
 {
@@ -246,17 +244,14 @@ private slots:
         const QList<QuestionRecord> before = rowsOf(bank.dbPath());
 
         // The skipped duplicates carry explanations of their own: they add none.
-        const QStringList reversed{QStringLiteral("d"), QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")};
-        const QString text = aikenSource(
-            QStringLiteral("乙类"),
-            {aikenBlock(QStringLiteral("New one ______."), kChoices, QStringLiteral("B"), QStringLiteral("新题一的解析")),
-             // Question 3 of the bank (line 11), with other blanks and case, its choices shuffled.
-             aikenBlock(QStringLiteral("question 3  ______."),
-                        {QStringLiteral("four"), QStringLiteral("ONE"), QStringLiteral("three"), QStringLiteral("two")},
-                        QStringLiteral("C"), QStringLiteral("重复题的解析")),
-             aikenBlock(QStringLiteral("New two ______."), kChoices, QStringLiteral("D")),
-             // New one again (line 26), after it in this very input.
-             aikenBlock(QStringLiteral("New one ______."), reversed, QStringLiteral("C"), QStringLiteral("另一个解析"))});
+        const QString text = QStringLiteral(
+            "$CATEGORY: 乙类\n\n"
+            "New one ______.\nA. a\nB. b\nC. c\nD. d\nANSWER: B\n解析: 新题一的解析\n\n"
+            // Question 3 of the bank (line 11), with other blanks and case, its choices shuffled.
+            "question 3  ______.\nA. four\nB. ONE\nC. three\nD. two\nANSWER: C\n解析: 重复题的解析\n\n"
+            "New two ______.\nA. a\nB. b\nC. c\nD. d\nANSWER: D\n\n"
+            // New one again (line 26), after it in this very input.
+            "New one ______.\nA. d\nB. c\nC. b\nD. a\nANSWER: C\n解析: 另一个解析\n");
         const QString input = writtenFile(bank.dir(), QStringLiteral("more.txt"), text.toUtf8());
 
         const BankTasks::Outcome first = importInto(bank, {input});
@@ -297,9 +292,8 @@ private slots:
         QCOMPARE(readBytes(bank.cataloguePath()), catalogue);
 
         // A question without a category takes the import's; a file neither UTF-8 nor marked is read as GB18030.
-        const QString block = aikenBlock(QStringLiteral("—你好吗？ “______”"), kChoices, QStringLiteral("A"));
         const QString plain = writtenFile(bank.dir(), QStringLiteral("plain.txt"),
-                                          CodePage::encode(QString(block).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))));
+                                          CodePage::encode(QStringLiteral("—你好吗？ “______”\r\nA. a\r\nB. b\r\nC. c\r\nD. d\r\nANSWER: A\r\n")));
         QCOMPARE(importInto(bank, {plain}).status, int(BankTasks::Problems));
         QCOMPARE(importInto(bank, {plain}, QStringLiteral("甲类")).status, int(BankTasks::Ok));
         QCOMPARE(rowsOf(bank.dbPath()).last().category, QStringLiteral("甲类"));
