@@ -47,16 +47,11 @@ QStringList fieldsOf(const QList<QuestionRecord> &rows)
     return lines;
 }
 
+// A row as a new question stands in the bank: 批阅 0, 作答 "E".
 QuestionRecord row(qint64 number, const QString &question, const QString &answer, const QString &category,
                    const QString &explanation = QString())
 {
-    QuestionRecord r;
-    r.number = number;
-    r.question = question;
-    r.answer = answer;
-    r.category = category;
-    r.explanation = explanation;
-    return r;
+    return {number, question, answer, category, 0, QStringLiteral("E"), explanation};
 }
 
 // Rows for the formats' corners: GIFT's special characters (in the explanation too), a stem of two lines,
@@ -70,8 +65,7 @@ QList<QuestionRecord> awkwardRows()
             QStringLiteral("D"), QStringLiteral("符号 \"引号\""), QStringLiteral("#### {D} ~ = 解析: ANSWER: A \\")),
         row(3, QStringLiteral("Read this:\n\"Tom is ______ honest boy,\" she said.\nA. a\nB. an\nC. the\nD. /"),
             QStringLiteral("B"), QStringLiteral("情景交际")),
-        row(4, QStringLiteral("他们 ______ 中国人。\nA. is\nB. am\nC. are\nD. be"), QStringLiteral("C"),
-            QStringLiteral("冠词")),
+        row(4, QStringLiteral("他们 ______ 中国人。\nA. is\nB. am\nC. are\nD. be"), QStringLiteral("C"), QStringLiteral("冠词")),
     };
 }
 
