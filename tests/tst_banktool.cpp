@@ -34,11 +34,6 @@ QStringList onBank(const QString &command, const QString &db, const QString &cat
     return QStringList{command, QStringLiteral("--db"), db, QStringLiteral("--catalogue"), catalogue} + rest;
 }
 
-int rowCount(const QString &db)
-{
-    return int(queryNumber(db, QStringLiteral("SELECT count(*) FROM zk")));
-}
-
 } // namespace
 
 class TestBankTool : public QObject
@@ -97,7 +92,7 @@ private slots:
             onBank(QStringLiteral("build"), m_db, m_catalogue, {QStringLiteral("--if-missing"), requireExplanations, source});
         const Run first = qvbank(build);
         QVERIFY2(first.code == 0, qPrintable(first.err));
-        QCOMPARE(rowCount(m_db), 8);
+        QCOMPARE(queryNumber(m_db, QStringLiteral("SELECT count(*) FROM zk")), 8);
         QCOMPARE(Catalogue::load(m_catalogue).labels, (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("冠词")}));
         QCOMPARE(qvbank(onBank(QStringLiteral("check"), m_db, m_catalogue, {requireExplanations})).code, 0);
 
@@ -162,7 +157,7 @@ private slots:
         const QStringList create = onBank(QStringLiteral("create"), m_db, m_catalogue);
         QCOMPARE(qvbank(create).code, 0);
         QCOMPARE(readBytes(m_catalogue), CodePage::encode(QStringLiteral("全部中考试题\r\n")));
-        QCOMPARE(rowCount(m_db), 0);
+        QCOMPARE(queryNumber(m_db, QStringLiteral("SELECT count(*) FROM zk")), 0);
         QCOMPARE(qvbank(onBank(QStringLiteral("check"), m_db, m_catalogue)).code, 0);
 
         QVERIFY(writeBytes(m_catalogue, "mine"));
