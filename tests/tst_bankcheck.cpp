@@ -6,16 +6,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 // True when some problem starts with the place and mentions the words.
 bool hasProblem(const QStringList &problems, const QString &place, const QString &words)
 {
-    for (const QString &problem : problems) {
-        if (problem.startsWith(place + QLatin1Char(':')) && problem.contains(words))
-            return true;
-    }
-    return false;
+    return std::any_of(problems.cbegin(), problems.cend(), [&](const QString &problem) {
+        return problem.startsWith(place + QLatin1Char(':')) && problem.contains(words);
+    });
 }
 
 QString why(const QStringList &problems)
