@@ -81,7 +81,7 @@ private slots:
         const Run run = qvbank(onBank(QStringLiteral("build"), m_db, m_catalogue, {QStringLiteral("--if-missing"), allA}));
         QCOMPARE(run.code, 1);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{QStringLiteral("a.txt"), QStringLiteral("good.txt")})); // nothing else is left
+                 (QStringList{QStringLiteral("a.txt"), QStringLiteral("good.txt")})); // no bank, catalogue or temp file
     }
 
     void aBankIsBuiltOnceThenKeptExportedAndImported()
