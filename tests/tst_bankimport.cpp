@@ -4,11 +4,11 @@
 #include "catalogue.h"
 #include "codepage.h"
 #include "exporters.h"
+#include "faultsupport.h"
 #include "importers.h"
 #include "testsupport.h"
 
 #include <QStringEncoder>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -18,8 +18,7 @@ QString why(const QStringList &lines)
     return lines.join(QLatin1Char('\n'));
 }
 
-// A parsed question on one line: its line, category, stem, choices, answer
-// and explanation.
+// A parsed question on one line: its line, category, stem, choices, answer and explanation.
 QStringList describe(const QList<AikenSource::Question> &questions)
 {
     QStringList lines;
@@ -48,23 +47,15 @@ QStringList fieldsOf(const QList<QuestionRecord> &rows)
     return lines;
 }
 
-const QStringList kChoices{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
-
+// A row as a new question stands in the bank: 批阅 0, 作答 "E".
 QuestionRecord row(qint64 number, const QString &question, const QString &answer, const QString &category,
                    const QString &explanation = QString())
 {
-    QuestionRecord r;
-    r.number = number;
-    r.question = question;
-    r.answer = answer;
-    r.category = category;
-    r.explanation = explanation;
-    return r;
+    return {number, question, answer, category, 0, QStringLiteral("E"), explanation};
 }
 
-// Rows that test the formats' corners: GIFT's special characters (in the
-// explanation too), a stem of two lines, quotes, Chinese text, a category
-// that comes back later, and a question without explanation.
+// Rows for the formats' corners: GIFT's special characters (in the explanation too), a stem of two lines,
+// quotes, Chinese text, a category that comes back later, and a question without explanation.
 QList<QuestionRecord> awkwardRows()
 {
     return {
@@ -74,22 +65,8 @@ QList<QuestionRecord> awkwardRows()
             QStringLiteral("D"), QStringLiteral("符号 \"引号\""), QStringLiteral("#### {D} ~ = 解析: ANSWER: A \\")),
         row(3, QStringLiteral("Read this:\n\"Tom is ______ honest boy,\" she said.\nA. a\nB. an\nC. the\nD. /"),
             QStringLiteral("B"), QStringLiteral("情景交际")),
-        row(4, QStringLiteral("他们 ______ 中国人。\nA. is\nB. am\nC. are\nD. be"), QStringLiteral("C"),
-            QStringLiteral("冠词")),
+        row(4, QStringLiteral("他们 ______ 中国人。\nA. is\nB. am\nC. are\nD. be"), QStringLiteral("C"), QStringLiteral("冠词")),
     };
-}
-
-struct Files
-{
-    QTemporaryDir dir;
-    QString path(const QString &name) const { return dir.filePath(name); }
-    QString db() const { return path(QStringLiteral("english.db")); }
-    QString catalogue() const { return path(QStringLiteral("mulu.txt")); }
-};
-
-BankTasks::Outcome importInto(const Files &files, const QStringList &inputs, const QString &format = QString())
-{
-    return BankTasks::importInputs({files.db(), files.catalogue(), inputs, format, QString()});
 }
 
 BankTasks::Outcome importInto(const TempBank &bank, const QStringList &inputs, const QString &category = QString())
@@ -127,9 +104,9 @@ private slots:
         QCOMPARE(decoded.text, QStringLiteral("冠词\t“引号” ______ 𠀀\n第二行"));
     }
 
-    void giftMultipleChoiceSubset()
+    void giftMultipleChoiceSubsetAndOtherKindsRejectedByLine()
     {
-        const QString text = QStringLiteral(
+        QString text = QStringLiteral(
             "// questions for the first unit\n"       // 1
             "$CATEGORY: 介词\n"                        // 2
             "\n"                                       // 3
@@ -145,37 +122,29 @@ private slots:
             "\n"                                       // 13
             "$CATEGORY: $course$/top/连词\n"          // 14
             "[markdown]Line one\\nline two \\~ \\= \\# \\\\ {~a =b ~c ~d}\n"); // 15
+        // Kinds the bank cannot hold, each after a comment (lines 18, 21, …), with words its message must have.
+        const QList<std::pair<QString, QString>> rejected{
+            {QStringLiteral("Pick one. {=a ~b ~c}"), QStringLiteral("四个答案")},
+            {QStringLiteral("Pick one. {=a =b ~c ~d}"), QStringLiteral("正确 2 个")},
+            {QStringLiteral("The sun is hot. {T}"), QStringLiteral("四选一")},
+            {QStringLiteral("Pick. {~%50%a =b ~c ~d}"), QStringLiteral("分值")},
+            {QStringLiteral("Match. {=a -> 1 =b -> 2 =c -> 3 =d -> 4}"), QStringLiteral("配对")},
+            {QStringLiteral("Just a description."), QStringLiteral("答案块")},
+            {QStringLiteral("Pick one. {=a ~b ~c ~d"), QStringLiteral("}")}, // unclosed: the rest is its block, so last
+        };
+        for (const auto &kind : rejected)
+            text += QStringLiteral("\n// next\n") + kind.first + QLatin1Char('\n');
         const AikenSource::Parse parsed = Importers::parseGift(text, QStringLiteral("in.gift"));
-        QVERIFY2(parsed.errors.isEmpty(), qPrintable(why(parsed.errors)));
         QCOMPARE(describe(parsed.questions),
                  (QStringList{QStringLiteral("4|介词|The meeting starts {at} 9:00|at/on/in/by|A|at 表示钟点 #"),
                               QStringLiteral("12|介词|Moodle costs ______ to download.|lots of money/nothing/a little/a lot|B|"),
                               QStringLiteral("15|连词|Line one\nline two ~ = # \\|a/b/c/d|B|")}));
-    }
-
-    void giftOtherKindsAreRejectedByLine_data()
-    {
-        QTest::addColumn<QString>("question");
-        QTest::addColumn<QString>("words");
-        QTest::newRow("three answers") << QStringLiteral("Pick one. {=a ~b ~c}") << QStringLiteral("四个答案");
-        QTest::newRow("two right") << QStringLiteral("Pick one. {=a =b ~c ~d}") << QStringLiteral("正确 2 个");
-        QTest::newRow("true or false") << QStringLiteral("The sun is hot. {T}") << QStringLiteral("四选一");
-        QTest::newRow("weights") << QStringLiteral("Pick. {~%50%a =b ~c ~d}") << QStringLiteral("分值");
-        QTest::newRow("matching") << QStringLiteral("Match. {=a -> 1 =b -> 2 =c -> 3 =d -> 4}") << QStringLiteral("配对");
-        QTest::newRow("no answer block") << QStringLiteral("Just a description.") << QStringLiteral("答案块");
-        QTest::newRow("unclosed block") << QStringLiteral("Pick one. {=a ~b ~c ~d") << QStringLiteral("}");
-    }
-
-    void giftOtherKindsAreRejectedByLine()
-    {
-        QFETCH(QString, question);
-        QFETCH(QString, words);
-        const QString text = QStringLiteral("$CATEGORY: 甲\n\nGood one. {=a ~b ~c ~d}\n\n// next\n") + question + QLatin1Char('\n');
-        const AikenSource::Parse parsed = Importers::parseGift(text, QStringLiteral("in.gift"));
-        QCOMPARE(parsed.questions.size(), 1);
-        QCOMPARE(parsed.errors.size(), 1);
-        QVERIFY2(parsed.errors.first().startsWith(QStringLiteral("in.gift:6: ")), qPrintable(why(parsed.errors)));
-        QVERIFY2(parsed.errors.first().contains(words), qPrintable(why(parsed.errors)));
+        QCOMPARE(parsed.errors.size(), rejected.size());
+        for (int i = 0; i < rejected.size(); ++i) {
+            QVERIFY2(parsed.errors.at(i).startsWith(QStringLiteral("in.gift:%1: ").arg(18 + 3 * i))
+                         && parsed.errors.at(i).contains(rejected.at(i).second),
+                     qPrintable(why(parsed.errors)));
+        }
     }
 
     void tsvFromASpreadsheet()
@@ -187,12 +156,13 @@ private slots:
             "代词\t\"First line\n  second\tline \"\t I \tme\tmy\tmine\tD\t\t\n" // 4-5: line end and tab inside quotes
             "代词\tShe ______ here.\tis\tare\tam\tbe\tA\t\"主语 she\n用 is\"\n"       // 6-7: explanation
             "代词\tToo few columns\tis\tare\tam\tA\n"                             // 8
-            "代词\tToo many\tis\tare\tam\tbe\tA\t解析\t多余\n");                   // 9
+            "代词\tToo many\tis\tare\tam\tbe\tA\t解析\t多余\n"                    // 9
+            "代词\tNo such answer\tis\tare\tam\tbe\tE\n");                   // 10
         const AikenSource::Parse parsed = Importers::parseTsv(text, QStringLiteral("in.tsv"));
-        QCOMPARE(parsed.questions.size(), 3);
         QCOMPARE(parsed.errors,
                  (QStringList{QStringLiteral("in.tsv:8: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 6 列"),
-                              QStringLiteral("in.tsv:9: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 9 列")}));
+                              QStringLiteral("in.tsv:9: 应有 7 列（类别、试题、A、B、C、D、答案）或加上解析共 8 列，实有 9 列"),
+                              QStringLiteral("in.tsv:10: 答案“E”不是 A、B、C、D 之一")}));
 
         QCOMPARE(describe(parsed.questions),
                  (QStringList{QStringLiteral("2|冠词|He said, \"Open ______ door.\"|the/a/an//|A|"),
@@ -217,25 +187,21 @@ private slots:
     {
         QFETCH(QString, format);
         QFETCH(bool, withExplanations);
-        Files from;
-        QString error;
-        QVERIFY2(BankBuilder::createBank(from.db(), awkwardRows(), &error), qPrintable(error));
-
-        const QString exported = from.path(QStringLiteral("bank.") + format);
-        const BankTasks::Outcome written = BankTasks::exportBank({from.db(), format, exported, false, withExplanations});
+        TempBank from(awkwardRows());
+        const QString exported = QDir(from.dir()).filePath(QStringLiteral("bank.") + format);
+        const BankTasks::Outcome written = BankTasks::exportBank({from.dbPath(), format, exported, false, withExplanations});
         QVERIFY2(written.status == BankTasks::Ok, qPrintable(why(written.problems)));
         QCOMPARE(written.warnings.size(), withExplanations ? 0 : 1); // the explanations left out are told
 
-        Files to;
-        QCOMPARE(BankTasks::create(to.db(), to.catalogue()).status, int(BankTasks::Ok));
+        TempBank to({});
         const BankTasks::Outcome read = importInto(to, {exported});
         QVERIFY2(read.status == BankTasks::Ok, qPrintable(why(read.problems)));
-        QVERIFY2(read.warnings.isEmpty(), qPrintable(why(read.warnings)));
+        QVERIFY2(read.warnings.isEmpty(), qPrintable(why(read.warnings))); // no row was written twice
         QList<QuestionRecord> expected = awkwardRows();
         for (QuestionRecord &r : expected)
             r.explanation = withExplanations ? r.explanation : QString();
-        QCOMPARE(fieldsOf(rowsOf(to.db())), fieldsOf(expected));
-        QCOMPARE(Catalogue::load(to.catalogue()).labels,
+        QCOMPARE(fieldsOf(rowsOf(to.dbPath())), fieldsOf(expected));
+        QCOMPARE(Catalogue::load(to.cataloguePath()).labels,
                  (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("情景交际"), QStringLiteral("符号 \"引号\""),
                               QStringLiteral("冠词")}));
     }
@@ -253,14 +219,12 @@ private slots:
         QVERIFY2(gift.problems.isEmpty(), qPrintable(why(gift.problems)));
 
         // A row edited out of the bank's layout is named, and no file is written.
-        Files files;
         rows[2].question = QStringLiteral("Only a stem now");
-        QString error;
-        QVERIFY2(BankBuilder::createBank(files.db(), rows, &error), qPrintable(error));
-        const QString output = files.path(QStringLiteral("out.gift"));
-        const BankTasks::Outcome outcome = BankTasks::exportBank({files.db(), QStringLiteral("gift"), output, false});
+        TempBank bank(rows);
+        const QString output = QDir(bank.dir()).filePath(QStringLiteral("out.gift"));
+        const BankTasks::Outcome outcome = BankTasks::exportBank({bank.dbPath(), QStringLiteral("gift"), output, false});
         QCOMPARE(outcome.status, int(BankTasks::Problems));
-        QVERIFY2(outcome.problems.first().startsWith(files.db() + QStringLiteral(":题号 3: ")), qPrintable(why(outcome.problems)));
+        QVERIFY2(outcome.problems.first().startsWith(bank.dbPath() + QStringLiteral(":题号 3: ")), qPrintable(why(outcome.problems)));
         QVERIFY(!QFile::exists(output));
     }
 
@@ -274,40 +238,29 @@ private slots:
         const QList<QuestionRecord> before = rowsOf(bank.dbPath());
 
         // The skipped duplicates carry explanations of their own: they add none.
-        const QStringList reversed{QStringLiteral("d"), QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")};
-        const QString text = aikenSource(
-            QStringLiteral("乙类"),
-            {aikenBlock(QStringLiteral("New one ______."), kChoices, QStringLiteral("B"), QStringLiteral("新题一的解析")),
-             // Question 3 of the bank, with other blanks and case.
-             aikenBlock(QStringLiteral("question 3  ______."),
-                        {QStringLiteral("ONE"), QStringLiteral("two"), QStringLiteral("three"), QStringLiteral("four")},
-                        QStringLiteral("C"), QStringLiteral("重复题的解析")),
-             aikenBlock(QStringLiteral("New two ______."), kChoices, QStringLiteral("D")),
-             // New one again, earlier in this very input.
-             aikenBlock(QStringLiteral("New one ______."), reversed, QStringLiteral("C"), QStringLiteral("另一个解析"))});
-        const QString input = QDir(bank.dir()).filePath(QStringLiteral("more.txt"));
-        QVERIFY(writeBytes(input, text.toUtf8()));
+        const QString text = QStringLiteral(
+            "$CATEGORY: 乙类\n\n"
+            "New one ______.\nA. a\nB. b\nC. c\nD. d\nANSWER: B\n解析: 新题一的解析\n\n"
+            // Question 3 of the bank (line 11), with other blanks and case, its choices shuffled.
+            "question 3  ______.\nA. four\nB. ONE\nC. three\nD. two\nANSWER: C\n解析: 重复题的解析\n\n"
+            "New two ______.\nA. a\nB. b\nC. c\nD. d\nANSWER: D\n\n"
+            // New one again (line 26), after it in this very input.
+            "New one ______.\nA. d\nB. c\nC. b\nD. a\nANSWER: C\n解析: 另一个解析\n");
+        const QString input = writtenFile(bank.dir(), QStringLiteral("more.txt"), text.toUtf8());
 
         const BankTasks::Outcome first = importInto(bank, {input});
         QVERIFY2(first.status == BankTasks::Ok, qPrintable(why(first.problems)));
-        QCOMPARE(first.warnings.size(), 2);
-        QVERIFY2(first.warnings.at(0).startsWith(QStringLiteral("%1:%2: ").arg(input).arg(lineOf(text, QStringLiteral("question 3  ______."))))
-                     && first.warnings.at(0).contains(QStringLiteral("题号 3")),
-                 qPrintable(why(first.warnings)));
-        QVERIFY2(first.warnings.at(1).contains(QStringLiteral("%1:3").arg(input)), qPrintable(why(first.warnings)));
+        QCOMPARE(first.warnings, (QStringList{QStringLiteral("%1:11: 与 %2:题号 3 的试题重复，已跳过").arg(input, bank.dbPath()),
+                                              QStringLiteral("%1:26: 与 %1:3 的试题重复，已跳过").arg(input)}));
 
         const QList<QuestionRecord> after = rowsOf(bank.dbPath());
-        QCOMPARE(after.size(), 10);
-        QCOMPARE(fieldsOf(after.mid(0, 8)), fieldsOf(before));
-        QCOMPARE(after.at(8).number, 9);
-        QCOMPARE(after.at(8).question, QStringLiteral("New one ______.\nA. a\nB. b\nC. c\nD. d"));
-        QCOMPARE(after.at(8).explanation, QStringLiteral("新题一的解析"));
-        QCOMPARE(after.at(9).number, 10);
-        QCOMPARE(after.at(9).category, QStringLiteral("乙类"));
-        QMap<qint64, QString> explanations;
-        QString error;
-        QVERIFY2(BankBuilder::readExplanations(bank.dbPath(), &explanations, &error), qPrintable(error));
-        QCOMPARE(explanations, (QMap<qint64, QString>{{9, QStringLiteral("新题一的解析")}}));
+        const QString abcd = QStringLiteral("\nA. a\nB. b\nC. c\nD. d");
+        QCOMPARE(fieldsOf(after),
+                 fieldsOf(before)
+                     + fieldsOf({row(9, QStringLiteral("New one ______.") + abcd, QStringLiteral("B"), QStringLiteral("乙类"),
+                                     QStringLiteral("新题一的解析")),
+                                 row(10, QStringLiteral("New two ______.") + abcd, QStringLiteral("D"), QStringLiteral("乙类"))}));
+        QCOMPARE(queryNumber(bank.dbPath(), QStringLiteral("SELECT count(*) FROM jx")), 1); // none stray
         const QByteArray extended = oldCatalogue + CodePage::encode(QStringLiteral("\r\n乙类\r\n"));
         QCOMPARE(readBytes(bank.cataloguePath()), extended);
 
@@ -322,10 +275,9 @@ private slots:
     {
         TempBank bank(sampleRows(4), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
         const QByteArray catalogue = readBytes(bank.cataloguePath());
-        const QString good = QDir(bank.dir()).filePath(QStringLiteral("good.gift"));
-        const QString bad = QDir(bank.dir()).filePath(QStringLiteral("bad.gift"));
-        QVERIFY(writeBytes(good, "$CATEGORY: 乙类\n\nFine. {=a ~b ~c ~d}\n"));
-        QVERIFY(writeBytes(bad, "$CATEGORY: 乙类\n\nAlso fine. {=a ~b ~c ~d}\n\nBroken. {=a ~b ~c}\n"));
+        const QString good = writtenFile(bank.dir(), QStringLiteral("good.gift"), "$CATEGORY: 乙类\n\nFine. {=a ~b ~c ~d}\n");
+        const QString bad = writtenFile(bank.dir(), QStringLiteral("bad.gift"),
+                                        "$CATEGORY: 乙类\n\nAlso fine. {=a ~b ~c ~d}\n\nBroken. {=a ~b ~c}\n");
 
         const BankTasks::Outcome outcome = importInto(bank, {good, bad});
         QCOMPARE(outcome.status, int(BankTasks::Problems));
@@ -333,11 +285,9 @@ private slots:
         QCOMPARE(rowsOf(bank.dbPath()).size(), 4);
         QCOMPARE(readBytes(bank.cataloguePath()), catalogue);
 
-        // A question with no category of its own takes the one given for the
-        // import; a file neither UTF-8 nor marked is read as GB18030.
-        const QString plain = QDir(bank.dir()).filePath(QStringLiteral("plain.txt"));
-        const QString block = aikenBlock(QStringLiteral("—你好吗？ “______”"), kChoices, QStringLiteral("A"));
-        QVERIFY(writeBytes(plain, CodePage::encode(QString(block).replace(QLatin1Char('\n'), QStringLiteral("\r\n")))));
+        // A question without a category takes the import's; a file neither UTF-8 nor marked is read as GB18030.
+        const QString plain = writtenFile(bank.dir(), QStringLiteral("plain.txt"),
+                                          CodePage::encode(QStringLiteral("—你好吗？ “______”\r\nA. a\r\nB. b\r\nC. c\r\nD. d\r\nANSWER: A\r\n")));
         QCOMPARE(importInto(bank, {plain}).status, int(BankTasks::Problems));
         QCOMPARE(importInto(bank, {plain}, QStringLiteral("甲类")).status, int(BankTasks::Ok));
         QCOMPARE(rowsOf(bank.dbPath()).last().category, QStringLiteral("甲类"));
@@ -346,8 +296,8 @@ private slots:
 
         // A question and its explanation arrive together or not at all.
         QVERIFY(bank.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON jx BEGIN SELECT RAISE(ABORT, 'refused'); END")));
-        const QString explained = QDir(bank.dir()).filePath(QStringLiteral("explained.gift"));
-        QVERIFY(writeBytes(explained, "$CATEGORY: 甲类\n\nExplained. {=a ~b ~c ~d ####why}\n"));
+        const QString explained = writtenFile(bank.dir(), QStringLiteral("explained.gift"),
+                                              "$CATEGORY: 甲类\n\nExplained. {=a ~b ~c ~d ####why}\n");
         QCOMPARE(importInto(bank, {explained}).status, int(BankTasks::FileError));
         QCOMPARE(rowsOf(bank.dbPath()).size(), 5);
 

@@ -1,15 +1,10 @@
-// Runs the built qvbank program and looks at its exit codes, its messages and
-// the files it leaves behind.
-#include "bankbuilder.h"
+// Runs the built qvbank program and looks at its exit codes, its messages and the files it leaves behind.
 #include "banksources.h"
 #include "catalogue.h"
 #include "codepage.h"
 #include "faultsupport.h"
-#include "testsupport.h"
 
-#include <QDir>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -27,26 +22,16 @@ Run qvbank(const QStringList &arguments)
 {
     QProcess process;
     process.start(QStringLiteral(QVBANK_PATH), arguments);
-    Run run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.code = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+        return Run();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 // A command on a bank: the command, "--db", "--catalogue", then the rest.
 QStringList onBank(const QString &command, const QString &db, const QString &catalogue, const QStringList &rest = {})
 {
     return QStringList{command, QStringLiteral("--db"), db, QStringLiteral("--catalogue"), catalogue} + rest;
-}
-
-int rowCount(const QString &db)
-{
-    QList<QuestionRecord> rows;
-    QString error;
-    return BankBuilder::readRows(db, &rows, &error) ? int(rows.size()) : -1;
 }
 
 } // namespace
@@ -79,7 +64,7 @@ private slots:
         QCOMPARE(qvbank({QStringLiteral("export"), QStringLiteral("--db"), m_db, QStringLiteral("--format"), QStringLiteral("gift")}).code, 2);
     }
 
-    void checkNamesFileAndLine()
+    void sourcesAreCheckedBeforeAnythingIsBuilt()
     {
         const QString good = writeSource(QStringLiteral("good.txt"), aikenSource(QStringLiteral("冠词"), sampleBlocks(8)));
         QCOMPARE(qvbank({QStringLiteral("check"), good}).code, 0);
@@ -89,28 +74,28 @@ private slots:
         QCOMPARE(unexplained.err.count(QStringLiteral("没有解析")), 8);
         QVERIFY2(unexplained.err.contains(good + QStringLiteral(":3: ")), qPrintable(unexplained.err));
         QCOMPARE(qvbank({QStringLiteral("check"), path(QStringLiteral("absent.txt"))}).code, 3);
-    }
 
-    void buildChecksTheSourcesFirst()
-    {
         // Sound in form, but every answer is A: the check fails and nothing is made.
-        const QString source = writeSource(QStringLiteral("a.txt"),
-                                           aikenSource(QStringLiteral("冠词"), sampleBlocks(8, QStringLiteral("A"))));
-        const Run run = qvbank(onBank(QStringLiteral("build"), m_db, m_catalogue, {QStringLiteral("--if-missing"), source}));
+        const QString allA =
+            writeSource(QStringLiteral("a.txt"), aikenSource(QStringLiteral("冠词"), sampleBlocks(8, QStringLiteral("A"))));
+        const Run run = qvbank(onBank(QStringLiteral("build"), m_db, m_catalogue, {QStringLiteral("--if-missing"), allA}));
         QCOMPARE(run.code, 1);
-        QVERIFY2(run.err.contains(source + QStringLiteral(":3: ")), qPrintable(run.err));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("a.txt")}); // no bank, no catalogue, no leftover temporary file
+                 (QStringList{QStringLiteral("a.txt"), QStringLiteral("good.txt")})); // no bank, catalogue or temp file
     }
 
-    void buildNeverReplacesABank()
+    void aBankIsBuiltOnceThenKeptExportedAndImported()
     {
-        const QString source = writeSource(QStringLiteral("a.txt"), aikenSource(QStringLiteral("冠词"), sampleBlocks(8)));
-        const QStringList build = onBank(QStringLiteral("build"), m_db, m_catalogue, {QStringLiteral("--if-missing"), source});
+        const QString source = writeSource(QStringLiteral("a.txt"),
+                                           aikenSource(QStringLiteral("冠词"), sampleBlocks(8, QStringLiteral("ABCD"), QString(), true)));
+        const QString requireExplanations = QStringLiteral("--require-explanations");
+        const QStringList build =
+            onBank(QStringLiteral("build"), m_db, m_catalogue, {QStringLiteral("--if-missing"), requireExplanations, source});
         const Run first = qvbank(build);
         QVERIFY2(first.code == 0, qPrintable(first.err));
-        QCOMPARE(rowCount(m_db), 8);
+        QCOMPARE(queryNumber(m_db, QStringLiteral("SELECT count(*) FROM zk")), 8);
         QCOMPARE(Catalogue::load(m_catalogue).labels, (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("冠词")}));
+        QCOMPARE(qvbank(onBank(QStringLiteral("check"), m_db, m_catalogue, {requireExplanations})).code, 0);
 
         // A user's correction and a label of the user's own are kept.
         QVERIFY(execSql(m_db, QStringLiteral("UPDATE zk SET \"答案\" = 'D' WHERE \"题号\" = 2")));
@@ -128,45 +113,6 @@ private slots:
         QCOMPARE(refused.code, 3);
         QVERIFY(refused.err.contains(m_db));
         QCOMPARE(readBytes(m_db), bank);
-    }
-
-    void aKeptBankGetsItsOwnCatalogue()
-    {
-        QString error;
-        QVERIFY2(BankBuilder::createBank(m_db, sampleRows(3, {QStringLiteral("冠词"), QStringLiteral("自编")}), &error),
-                 qPrintable(error));
-        const QString source = writeSource(QStringLiteral("a.txt"), aikenSource(QStringLiteral("名词"), sampleBlocks(8)));
-        const Run run = qvbank(onBank(QStringLiteral("build"), m_db, m_catalogue, {QStringLiteral("--if-missing"), source}));
-        QVERIFY2(run.code == 0, qPrintable(run.err));
-        QCOMPARE(Catalogue::load(m_catalogue).labels,
-                 (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("冠词"), QStringLiteral("自编")}));
-    }
-
-    void createNeverOverwrites()
-    {
-        const QStringList create = onBank(QStringLiteral("create"), m_db, m_catalogue);
-        QCOMPARE(qvbank(create).code, 0);
-        QCOMPARE(readBytes(m_catalogue), CodePage::encode(QStringLiteral("全部中考试题\r\n")));
-        QCOMPARE(rowCount(m_db), 0);
-        QCOMPARE(qvbank(onBank(QStringLiteral("check"), m_db, m_catalogue)).code, 0);
-
-        QVERIFY(writeBytes(m_catalogue, "mine"));
-        QCOMPARE(qvbank(create).code, 3);
-        QCOMPARE(readBytes(m_catalogue), QByteArray("mine"));
-
-        // Only the catalogue exists: no bank is made beside it either.
-        QVERIFY(QFile::remove(m_db));
-        QCOMPARE(qvbank(create).code, 3);
-        QVERIFY(!QFile::exists(m_db));
-    }
-
-    void exportImportThroughTheProgram()
-    {
-        const QString source = writeSource(QStringLiteral("a.txt"),
-                                           aikenSource(QStringLiteral("冠词"), sampleBlocks(8, QStringLiteral("ABCD"), QString(), true)));
-        const QString requireExplanations = QStringLiteral("--require-explanations");
-        QCOMPARE(qvbank(onBank(QStringLiteral("build"), m_db, m_catalogue, {requireExplanations, source})).code, 0);
-        QCOMPARE(qvbank(onBank(QStringLiteral("check"), m_db, m_catalogue, {requireExplanations})).code, 0);
 
         // Aiken carries the explanations only when asked.
         const QString aiken = path(QStringLiteral("out.aiken"));
@@ -182,8 +128,6 @@ private slots:
                                      QStringLiteral("gift"), gift};
         QCOMPARE(qvbank(exportGift).code, 0);
         const QByteArray exported = readBytes(gift);
-        QVERIFY(exported.contains("$CATEGORY: " + QStringLiteral("冠词").toUtf8()));
-        QVERIFY(exported.contains(QStringLiteral("####说明 8\n}").toUtf8()));
 
         QVERIFY(writeBytes(gift, "keep me"));
         QCOMPARE(qvbank(exportGift).code, 3);
@@ -192,15 +136,39 @@ private slots:
         QCOMPARE(readBytes(gift), exported);
 
         // Everything in the export is already in the bank: reported, skipped, exit 0.
-        const Run again = qvbank(onBank(QStringLiteral("import"), m_db, m_catalogue, {gift}));
-        QCOMPARE(again.code, 0);
-        QCOMPARE(again.err.count(QStringLiteral("重复")), 8);
+        const Run reimported = qvbank(onBank(QStringLiteral("import"), m_db, m_catalogue, {gift}));
+        QCOMPARE(reimported.code, 0);
+        QCOMPARE(reimported.err.count(QStringLiteral("重复")), 8);
 
         const QString bad = writeSource(QStringLiteral("bad.gift"), QStringLiteral("$CATEGORY: 新\n\nOnly two. {=a ~b}\n"));
         const Run rejected = qvbank(onBank(QStringLiteral("import"), m_db, m_catalogue, {bad}));
         QCOMPARE(rejected.code, 1);
         QVERIFY2(rejected.err.contains(bad + QStringLiteral(":3: ")), qPrintable(rejected.err));
+
+        // A kept bank without its catalogue gets one made from the bank's own categories, not the sources'.
+        QVERIFY(execSql(m_db, QStringLiteral("UPDATE zk SET \"备注\" = '自编' WHERE \"题号\" = 8")));
+        QVERIFY(QFile::remove(m_catalogue));
+        QCOMPARE(qvbank(build).code, 0);
+        QCOMPARE(Catalogue::load(m_catalogue).labels,
+                 (QStringList{QStringLiteral("全部中考试题"), QStringLiteral("冠词"), QStringLiteral("自编")}));
+    }
+
+    void createNeverOverwrites()
+    {
+        const QStringList create = onBank(QStringLiteral("create"), m_db, m_catalogue);
+        QCOMPARE(qvbank(create).code, 0);
+        QCOMPARE(readBytes(m_catalogue), CodePage::encode(QStringLiteral("全部中考试题\r\n")));
+        QCOMPARE(queryNumber(m_db, QStringLiteral("SELECT count(*) FROM zk")), 0);
         QCOMPARE(qvbank(onBank(QStringLiteral("check"), m_db, m_catalogue)).code, 0);
+
+        QVERIFY(writeBytes(m_catalogue, "mine"));
+        QCOMPARE(qvbank(create).code, 3);
+        QCOMPARE(readBytes(m_catalogue), QByteArray("mine"));
+
+        // Only the catalogue exists: no bank is made beside it either.
+        QVERIFY(QFile::remove(m_db));
+        QCOMPARE(qvbank(create).code, 3);
+        QVERIFY(!QFile::exists(m_db));
     }
 
 private:
@@ -208,16 +176,11 @@ private:
     QString m_db;
     QString m_catalogue;
     QString path(const QString &name) const { return m_dir->filePath(name); }
-    QString writeSource(const QString &name, const QString &text) const;
+    QString writeSource(const QString &name, const QString &text) const
+    {
+        return writtenFile(m_dir->path(), name, text.toUtf8());
+    }
 };
-
-QString TestBankTool::writeSource(const QString &name, const QString &text) const
-{
-    const QString file = path(name);
-    if (!writeBytes(file, text.toUtf8()))
-        qWarning("cannot write %s", qPrintable(file));
-    return file;
-}
 
 QTEST_GUILESS_MAIN(TestBankTool)
 #include "tst_banktool.moc"
