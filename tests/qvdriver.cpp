@@ -5,9 +5,8 @@
 // boxes are answered by their default button and recorded.
 //
 // One command per line on stdin, one answer line on stdout ("ok ...", or
-// "error ..."):
+// "error ..."); texts carry LF as \n:
 //   start          shows PracticeWindow                           -> ok <Text2>
-//   pick K         clicks Option1(K)                      -> ok
 //   click NAME     clicks PracticeWindow's button NAME              -> ok <Text2>
 //   picks N        N times: pick (A, B, C, D in turn), 下一题 -> ok <Text2>
 //   skip N         N times 下一题                          -> ok <Text2>
@@ -15,10 +14,10 @@
 //                                                        -> ok <right> <wrong>
 //   all            picks the whole-bank entry of the category list -> ok <Text2>
 //   picked         the letter of the checked option       -> ok <A..D or ->
-//   edit TEXT      corrects the question text (修改试题), TEXT with \n for LF -> ok
-//   question       the question box's text, LF as \n      -> ok <text>
-//   explain N TEXT corrects the explanation (修改解析) to TEXT (\n for LF)
-//                  repeated N times, then 下一题            -> ok <Text2>
+//   edit TEXT      corrects the question text (修改试题)    -> ok
+//   question       the question box's text                -> ok <text>
+//   explain N TEXT corrects the explanation (修改解析) to TEXT repeated N times,
+//                  then 下一题                              -> ok <Text2>
 //   messages       the message boxes shown since last asked -> ok <count> <text> | <text> ...
 //   exit           answers ok, then 退出系统 and Yes; prints "ended" when the program ends
 //   hold [MS]      another program's write transaction: BEGIN IMMEDIATE and an
@@ -55,25 +54,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString escaped(QString text)
-{
-    return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-}
-
-QString unescaped(const QString &text)
-{
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('\\') && i + 1 < text.size()) {
-            ++i;
-            out += text.at(i) == QLatin1Char('n') ? QLatin1Char('\n') : text.at(i);
-        } else {
-            out += text.at(i);
-        }
-    }
-    return out;
-}
 
 void answer(const QString &line)
 {
@@ -116,171 +96,154 @@ sqlite3 *practiceConnection()
     return nullptr;
 }
 
-class Driver
+// The other program's connection for hold and release; closed as the driver ends.
+sqlite3 *holder = nullptr;
+
+QString hold()
 {
-public:
-    ~Driver()
-    {
-        if (m_holder)
-            sqlite3_close(m_holder);
-    }
+    if (!holder && sqlite3_open_v2("english.db", &holder, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        return QStringLiteral("error cannot open");
+    sqlite3_busy_timeout(holder, 10000);
+    if (sqlite3_exec(holder, "BEGIN IMMEDIATE; UPDATE zk SET \"批阅\" = \"批阅\" WHERE rowid = 1;", nullptr, nullptr,
+                     nullptr)
+        != SQLITE_OK)
+        return QStringLiteral("error ") + QString::fromUtf8(sqlite3_errmsg(holder));
+    return QStringLiteral("ok");
+}
 
-    void run(const QString &line)
-    {
-        const QString command = line.section(QLatin1Char(' '), 0, 0);
-        const QString argument = line.section(QLatin1Char(' '), 1);
-        answer(handle(command, argument));
-    }
+bool release()
+{
+    return holder && sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
-private:
-    PracticeWindow *form1() const { return WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1")); }
-    QString position() const { return QStringLiteral("ok ") + form1()->positionBox()->text(); }
-    void next(PracticeWindow *form) const { form->button(QStringLiteral("Command4"))->click(); }
+QString position(PracticeWindow *form)
+{
+    return QStringLiteral("ok ") + form->positionBox()->text();
+}
 
-    QString handle(const QString &command, const QString &argument)
-    {
-        WindowRegistry &registry = WindowRegistry::instance();
-        if (command == QLatin1String("start")) {
-            registry.show(QStringLiteral("Form1"));
-            return position();
-        }
-        if (command == QLatin1String("hold")) {
-            const QString result = hold();
-            if (argument.toInt() > 0 && result == QLatin1String("ok"))
-                QTimer::singleShot(argument.toInt(), [this] { release(); });
-            return result;
-        }
-        if (command == QLatin1String("release"))
-            return release() ? QStringLiteral("ok") : QStringLiteral("error nothing held");
-        if (command == QLatin1String("messages")) {
-            QStringList texts;
-            for (const MessageBox::Shown &box : MessageBox::shown())
-                texts << escaped(box.text);
-            MessageBox::clearShown();
-            return QStringLiteral("ok %1 %2").arg(texts.size()).arg(texts.join(QStringLiteral(" | ")));
-        }
-        PracticeWindow *form = form1();
-        if (!form)
-            return QStringLiteral("error the practice window is not open");
-        if (command == QLatin1String("pick")) {
-            form->optionButton(argument.toInt())->click();
-            return QStringLiteral("ok");
-        }
-        if (command == QLatin1String("click")) {
-            QPushButton *button = form->button(argument);
-            if (!button)
-                return QStringLiteral("error no button ") + argument;
-            button->click();
-            return position();
-        }
-        if (command == QLatin1String("picks")) {
-            for (int i = 0; i < argument.toInt(); ++i) {
-                form->optionButton(i % 4)->click();
-                next(form);
-            }
-            return position();
-        }
-        if (command == QLatin1String("skip")) {
-            for (int i = argument.toInt(); i > 0; --i)
-                next(form);
-            return position();
-        }
-        if (command == QLatin1String("marking"))
-            return marking(form);
-        if (command == QLatin1String("all")) {
-            const int index = form->categoryList()->findText(QString::fromUtf8(QueryText::kWholeBankLabel));
-            if (index < 0)
-                return QStringLiteral("error no whole-bank entry");
-            form->categoryList()->setCurrentIndex(index);
-            emit form->categoryList()->activated(index);
-            return position();
-        }
-        if (command == QLatin1String("picked")) {
-            for (int k = 0; k < 4; ++k)
-                if (form->optionButton(k)->isChecked())
-                    return QStringLiteral("ok ") + QChar(u'A' + k);
-            return QStringLiteral("ok -");
-        }
-        if (command == QLatin1String("edit")) {
-            form->menuAction(QStringLiteral("XGST"))->trigger();
-            form->questionBox()->selectAll();
-            form->questionBox()->insertPlainText(unescaped(argument));
-            return QStringLiteral("ok");
-        }
-        if (command == QLatin1String("explain")) {
-            form->menuAction(QStringLiteral("XGJX"))->trigger();
-            const int times = argument.section(QLatin1Char(' '), 0, 0).toInt();
-            const QString text = unescaped(argument.section(QLatin1Char(' '), 1)).repeated(times);
-            registry.find(QStringLiteral("frmExplain"))->findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->setPlainText(text);
-            next(form);
-            return position();
-        }
-        if (command == QLatin1String("record")) {
-            form->menuAction(QStringLiteral("XXJL"))->trigger();
-            auto *record = registry.findWindow<LearningRecordWindow>(QStringLiteral("frmRecord"));
-            if (!record)
-                return QStringLiteral("error no record window");
-            record->recompute();
-            return QStringLiteral("ok %1 %2 %3 %4")
-                .arg(record->answersBox()->text(), record->rightBox()->text(), record->daysBox()->text(),
-                     record->notebookBox()->text());
-        }
-        if (command == QLatin1String("stall")) {
-            sqlite3 *db = practiceConnection();
-            if (!db)
-                return QStringLiteral("error no cursor connection");
-            stallTable = argument.toUtf8();
-            if (argument == QLatin1String("commit"))
-                sqlite3_commit_hook(db, stallOnCommit, nullptr);
-            else
-                sqlite3_update_hook(db, stallOnChange, nullptr);
-            return QStringLiteral("ok");
-        }
-        if (command == QLatin1String("question"))
-            return QStringLiteral("ok ") + escaped(form->questionBox()->toPlainText());
-        if (command == QLatin1String("exit")) {
-            answer(QStringLiteral("ok"));
-            MessageBox::queueAnswer(MessageBox::Yes);
-            form->button(QStringLiteral("Command8"))->click();
-            return QStringLiteral("reset done");
-        }
-        return QStringLiteral("error unknown command ") + command;
-    }
+void next(PracticeWindow *form)
+{
+    form->button(QStringLiteral("Command4"))->click();
+}
 
-    QString marking(PracticeWindow *form)
-    {
-        form->button(QStringLiteral("Command6"))->click();
-        auto *form2 = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
-        if (!form2)
-            return QStringLiteral("error no marking window");
-        form2->button(QStringLiteral("Command6"))->click();
-        const QString result = QStringLiteral("ok %1 %2").arg(form2->rightBox()->text(), form2->wrongBox()->text());
-        if (WindowRegistry::instance().isLoaded(QStringLiteral("Form2")))
-            form2->button(QStringLiteral("Command1"))->click();
+QString marking(PracticeWindow *form)
+{
+    form->button(QStringLiteral("Command6"))->click();
+    auto *form2 = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
+    if (!form2)
+        return QStringLiteral("error no marking window");
+    form2->button(QStringLiteral("Command6"))->click();
+    const QString result = QStringLiteral("ok %1 %2").arg(form2->rightBox()->text(), form2->wrongBox()->text());
+    if (WindowRegistry::instance().isLoaded(QStringLiteral("Form2")))
+        form2->button(QStringLiteral("Command1"))->click();
+    return result;
+}
+
+QString handle(const QString &command, const QString &argument)
+{
+    WindowRegistry &registry = WindowRegistry::instance();
+    if (command == QLatin1String("hold")) {
+        const QString result = hold();
+        if (argument.toInt() > 0 && result == QLatin1String("ok"))
+            QTimer::singleShot(argument.toInt(), [] { release(); });
         return result;
     }
-
-    QString hold()
-    {
-        if (!m_holder && sqlite3_open_v2("english.db", &m_holder, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            return QStringLiteral("error cannot open");
-        sqlite3_busy_timeout(m_holder, 10000);
-        if (sqlite3_exec(m_holder, "BEGIN IMMEDIATE; UPDATE zk SET \"批阅\" = \"批阅\" WHERE rowid = 1;", nullptr,
-                         nullptr, nullptr)
-            != SQLITE_OK)
-            return QStringLiteral("error ") + QString::fromUtf8(sqlite3_errmsg(m_holder));
+    if (command == QLatin1String("release"))
+        return release() ? QStringLiteral("ok") : QStringLiteral("error nothing held");
+    if (command == QLatin1String("messages")) {
+        QStringList texts;
+        for (const MessageBox::Shown &box : MessageBox::shown())
+            texts << QString(box.text).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+        MessageBox::clearShown();
+        return QStringLiteral("ok %1 %2").arg(texts.size()).arg(texts.join(QStringLiteral(" | ")));
+    }
+    if (command == QLatin1String("start"))
+        registry.show(QStringLiteral("Form1"));
+    PracticeWindow *form = registry.findWindow<PracticeWindow>(QStringLiteral("Form1"));
+    if (!form)
+        return QStringLiteral("error the practice window is not open");
+    const QString text = QString(argument).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+    if (command == QLatin1String("start"))
+        return position(form);
+    if (command == QLatin1String("click")) {
+        QPushButton *button = form->button(argument);
+        if (!button)
+            return QStringLiteral("error no button ") + argument;
+        button->click();
+        return position(form);
+    }
+    if (command == QLatin1String("picks")) {
+        for (int i = 0; i < argument.toInt(); ++i) {
+            form->optionButton(i % 4)->click();
+            next(form);
+        }
+        return position(form);
+    }
+    if (command == QLatin1String("skip")) {
+        for (int i = argument.toInt(); i > 0; --i)
+            next(form);
+        return position(form);
+    }
+    if (command == QLatin1String("marking"))
+        return marking(form);
+    if (command == QLatin1String("all")) {
+        const int index = form->categoryList()->findText(QString::fromUtf8(QueryText::kWholeBankLabel));
+        if (index < 0)
+            return QStringLiteral("error no whole-bank entry");
+        form->categoryList()->setCurrentIndex(index);
+        emit form->categoryList()->activated(index);
+        return position(form);
+    }
+    if (command == QLatin1String("picked")) {
+        for (int k = 0; k < 4; ++k)
+            if (form->optionButton(k)->isChecked())
+                return QStringLiteral("ok ") + QChar(u'A' + k);
+        return QStringLiteral("ok -");
+    }
+    if (command == QLatin1String("edit")) {
+        form->menuAction(QStringLiteral("XGST"))->trigger();
+        form->questionBox()->selectAll();
+        form->questionBox()->insertPlainText(text);
         return QStringLiteral("ok");
     }
-
-    bool release()
-    {
-        return m_holder && sqlite3_exec(m_holder, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (command == QLatin1String("question"))
+        return QStringLiteral("ok ") + form->questionBox()->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    if (command == QLatin1String("explain")) {
+        form->menuAction(QStringLiteral("XGJX"))->trigger();
+        auto *box = registry.find(QStringLiteral("frmExplain"))->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+        box->setPlainText(text.section(QLatin1Char(' '), 1).repeated(argument.section(QLatin1Char(' '), 0, 0).toInt()));
+        next(form);
+        return position(form);
     }
-
-    sqlite3 *m_holder = nullptr;
-};
-
-} // namespace
+    if (command == QLatin1String("record")) {
+        form->menuAction(QStringLiteral("XXJL"))->trigger();
+        auto *record = registry.findWindow<LearningRecordWindow>(QStringLiteral("frmRecord"));
+        if (!record)
+            return QStringLiteral("error no record window");
+        record->recompute();
+        return QStringLiteral("ok %1 %2 %3 %4")
+            .arg(record->answersBox()->text(), record->rightBox()->text(), record->daysBox()->text(),
+                 record->notebookBox()->text());
+    }
+    if (command == QLatin1String("stall")) {
+        sqlite3 *db = practiceConnection();
+        if (!db)
+            return QStringLiteral("error no cursor connection");
+        stallTable = argument.toUtf8();
+        if (argument == QLatin1String("commit"))
+            sqlite3_commit_hook(db, stallOnCommit, nullptr);
+        else
+            sqlite3_update_hook(db, stallOnChange, nullptr);
+        return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("exit")) {
+        answer(QStringLiteral("ok"));
+        MessageBox::queueAnswer(MessageBox::Yes);
+        form->button(QStringLiteral("Command8"))->click();
+        return QStringLiteral("reset done");
+    }
+    return QStringLiteral("error unknown command ") + command;
+}
 
 // The offscreen platform's notes that it cannot raise a window are noise here.
 void quietOffscreenNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
@@ -289,6 +252,8 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext &context, cons
         return;
     std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
 }
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -305,7 +270,6 @@ int main(int argc, char *argv[])
         QCoreApplication::exit(0);
     });
 
-    Driver driver;
     QByteArray pending;
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
@@ -322,8 +286,10 @@ int main(int argc, char *argv[])
         while ((end = pending.indexOf('\n')) >= 0) {
             const QString line = QString::fromUtf8(pending.left(end));
             pending.remove(0, end + 1);
-            driver.run(line);
+            answer(handle(line.section(QLatin1Char(' '), 0, 0), line.section(QLatin1Char(' '), 1)));
         }
     });
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    sqlite3_close(holder);
+    return status;
 }
