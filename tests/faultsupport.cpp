@@ -18,9 +18,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-namespace {
-constexpr uid_t kNobody = 65534;
-} // namespace
+static constexpr uid_t kNobody = 65534;
 
 OrdinaryFileAccess::OrdinaryFileAccess()
 {
@@ -124,14 +122,6 @@ DriverProcess::DriverProcess(const QString &workingFolder)
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }
 
-DriverProcess::~DriverProcess()
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(10000);
-    }
-}
-
 bool DriverProcess::start()
 {
     m_process.start();
@@ -170,6 +160,8 @@ bool DriverProcess::waitForEnd(int timeoutMs)
 
 void DriverProcess::kill()
 {
+    if (m_process.state() == QProcess::NotRunning)
+        return;
     m_process.kill();
     m_process.waitForFinished(10000);
 }
