@@ -43,20 +43,14 @@ OrdinaryFileAccess::~OrdinaryFileAccess()
 
 bool canWrite(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    if (QFileInfo(path).isDir()) {
-        QByteArray probe = native + "/.probe-XXXXXX";
-        const int fd = mkstemp(probe.data());
-        if (fd < 0)
-            return false;
-        close(fd);
-        unlink(probe.constData());
-        return true;
-    }
-    const int fd = open(native.constData(), O_WRONLY);
+    const bool folder = QFileInfo(path).isDir();
+    QByteArray native = QFile::encodeName(path) + (folder ? "/.probe-XXXXXX" : "");
+    const int fd = folder ? mkstemp(native.data()) : open(native.constData(), O_WRONLY);
     if (fd < 0)
         return false;
     close(fd);
+    if (folder)
+        unlink(native.constData());
     return true;
 }
 
@@ -101,18 +95,13 @@ qint64 TinyFileSystem::fill(const QString &fileName)
     QFile filler(QDir(m_folder).filePath(fileName));
     if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return -1;
-    const QByteArray block(4096, 'f');
-    qint64 total = 0;
-    for (;;) {
-        const qint64 n = filler.write(block);
-        if (n <= 0)
-            break;
-        total += n;
+    // Blocks, then the last partial one byte by byte, so that not one byte is left.
+    for (const qint64 blockSize : {4096, 1}) {
+        const QByteArray block(blockSize, 'f');
+        while (filler.write(block) > 0)
+            continue;
     }
-    // The last partial block, byte by byte, so that not one byte is left.
-    while (filler.write("f", 1) == 1)
-        ++total;
-    return total;
+    return filler.size();
 }
 
 DriverProcess::DriverProcess(const QString &workingFolder)

@@ -10,18 +10,16 @@
 //   click NAME     clicks PracticeWindow's button NAME              -> ok <Text2>
 //   picks N        N times: pick (A, B, C, D in turn), 下一题 -> ok <Text2>
 //   skip N         N times 下一题                          -> ok <Text2>
-//   marking        自动阅卷, then the marking window's 自动阅卷, then 继续练习
-//                                                        -> ok <right> <wrong>
+//   marking        自动阅卷, the marking window's 自动阅卷, 继续练习 -> ok <right> <wrong>
 //   all            picks the whole-bank entry of the category list -> ok <Text2>
 //   picked         the letter of the checked option       -> ok <A..D or ->
 //   edit TEXT      corrects the question text (修改试题)    -> ok
 //   question       the question box's text                -> ok <text>
-//   explain N TEXT corrects the explanation (修改解析) to TEXT repeated N times,
-//                  then 下一题                              -> ok <Text2>
+//   explain N TEXT corrects the explanation (修改解析) to N times TEXT, 下一题 -> ok <Text2>
 //   messages       the message boxes shown since last asked -> ok <count> <text> | <text> ...
 //   exit           answers ok, then 退出系统 and Yes; prints "ended" when the program ends
-//   hold [MS]      another program's write transaction: BEGIN IMMEDIATE and an
-//                  UPDATE, ended by itself after MS milliseconds if given -> ok
+//   hold [MS]      another program's write transaction (BEGIN IMMEDIATE, UPDATE),
+//                  ended by itself after MS milliseconds if given -> ok
 //   release        ends it (COMMIT)                       -> ok
 //   record         opens 学习记录                   -> ok <answers> <right> <days> <notebook>
 //   stall WHERE    the practice window's next store stops, prints "stalled" and
@@ -43,7 +41,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSocketNotifier>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QTimer>
@@ -51,6 +48,9 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <iostream>
+#include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -126,19 +126,6 @@ void next(PracticeWindow *form)
     form->button(QStringLiteral("Command4"))->click();
 }
 
-QString marking(PracticeWindow *form)
-{
-    form->button(QStringLiteral("Command6"))->click();
-    auto *form2 = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
-    if (!form2)
-        return QStringLiteral("error no marking window");
-    form2->button(QStringLiteral("Command6"))->click();
-    const QString result = QStringLiteral("ok %1 %2").arg(form2->rightBox()->text(), form2->wrongBox()->text());
-    if (WindowRegistry::instance().isLoaded(QStringLiteral("Form2")))
-        form2->button(QStringLiteral("Command1"))->click();
-    return result;
-}
-
 QString handle(const QString &command, const QString &argument)
 {
     WindowRegistry &registry = WindowRegistry::instance();
@@ -172,20 +159,25 @@ QString handle(const QString &command, const QString &argument)
         button->click();
         return position(form);
     }
-    if (command == QLatin1String("picks")) {
+    if (command == QLatin1String("picks") || command == QLatin1String("skip")) {
         for (int i = 0; i < argument.toInt(); ++i) {
-            form->optionButton(i % 4)->click();
+            if (command == QLatin1String("picks"))
+                form->optionButton(i % 4)->click();
             next(form);
         }
         return position(form);
     }
-    if (command == QLatin1String("skip")) {
-        for (int i = argument.toInt(); i > 0; --i)
-            next(form);
-        return position(form);
+    if (command == QLatin1String("marking")) {
+        form->button(QStringLiteral("Command6"))->click();
+        auto *form2 = registry.findWindow<MarkingWindow>(QStringLiteral("Form2"));
+        if (!form2)
+            return QStringLiteral("error no marking window");
+        form2->button(QStringLiteral("Command6"))->click();
+        const QString result = QStringLiteral("ok %1 %2").arg(form2->rightBox()->text(), form2->wrongBox()->text());
+        if (registry.isLoaded(QStringLiteral("Form2")))
+            form2->button(QStringLiteral("Command1"))->click();
+        return result;
     }
-    if (command == QLatin1String("marking"))
-        return marking(form);
     if (command == QLatin1String("all")) {
         const int index = form->categoryList()->findText(QString::fromUtf8(QueryText::kWholeBankLabel));
         if (index < 0)
@@ -270,25 +262,18 @@ int main(int argc, char *argv[])
         QCoreApplication::exit(0);
     });
 
-    QByteArray pending;
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
-        char buffer[4096];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            input.setEnabled(false); // the test has gone: end as a log-off would
+    // The commands are read on a thread of their own and run in turn by the event loop.
+    std::thread([] {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            const QString text = QString::fromStdString(line);
+            QMetaObject::invokeMethod(qApp, [text] { answer(handle(text.section(' ', 0, 0), text.section(' ', 1))); });
+        }
+        QMetaObject::invokeMethod(qApp, [] { // the test has gone: end as a log-off would
             WindowRegistry::instance().unload(QStringLiteral("Form1"));
             QCoreApplication::exit(0);
-            return;
-        }
-        pending.append(buffer, n);
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QString line = QString::fromUtf8(pending.left(end));
-            pending.remove(0, end + 1);
-            answer(handle(line.section(QLatin1Char(' '), 0, 0), line.section(QLatin1Char(' '), 1)));
-        }
-    });
+        });
+    }).detach();
     const int status = QApplication::exec();
     sqlite3_close(holder);
     return status;

@@ -108,24 +108,21 @@ struct RunOnCopy
 
     // Kills the program once the log has grown past `logBytes` (at once for
     // 0), or with a negative `logBytes` once the bank file itself is first
-    // written; whether the moment came, the log's size at the kill and all
-    // the program said.
-    struct Killed
-    {
-        bool reached;
-        qint64 log;
-        QByteArray said;
-    };
-    Killed killWhen(qint64 logBytes)
+    // written; whether the moment came. Keeps the log's size at the kill and
+    // all the program said.
+    bool killWhen(qint64 logBytes)
     {
         const bool reached = logBytes == 0 || pollUntil([&] {
             const bool due = logBytes < 0 ? modified(db) != bankWritten : QFileInfo(log).size() > logBytes;
             return due || program.process().waitForFinished(0);
         });
-        const qint64 logAtKill = QFileInfo(log).size();
+        logAtKill = QFileInfo(log).size();
         program.kill();
-        return {reached, logAtKill, program.process().readAllStandardOutput()};
+        said = program.process().readAllStandardOutput();
+        return reached;
     }
+    qint64 logAtKill = 0;
+    QByteArray said;
 };
 
 // Runs `command` on copies of the bank in `source`, the program started at
@@ -153,13 +150,12 @@ void killDuringAStore(const QString &source, const QString &started, const QStri
             run.program.kill();
             QVERIFY(fullLog > 0);
         } else {
-            const auto killed = run.killWhen(part < 0 ? -1 : qint64(part * double(fullLog)));
-            QVERIFY(killed.reached);
-            finished = killed.said.contains(done.toUtf8());
-            if (part >= 0 && !finished && killed.log > 0)
+            QVERIFY(run.killWhen(part < 0 ? -1 : qint64(part * double(fullLog))));
+            finished = run.said.contains(done.toUtf8());
+            if (part >= 0 && !finished && run.logAtKill > 0)
                 ++killedHalfWay;
             qInfo("killed at %s (log %lld of %lld bytes, store %s)",
-                  part < 0 ? "the copy into the bank" : qPrintable(QStringLiteral("%1%").arg(part * 100)), killed.log,
+                  part < 0 ? "the copy into the bank" : qPrintable(QStringLiteral("%1%").arg(part * 100)), run.logAtKill,
                   fullLog, finished ? "done" : "not done");
         }
         QCOMPARE(integrityCheck(run.db), QStringLiteral("ok"));
@@ -168,15 +164,14 @@ void killDuringAStore(const QString &source, const QString &started, const QStri
 }
 
 // Every mark has its record and every record its mark, with the same letter:
-// the number of such pairs, or -1 when they differ. A bank without lx has none.
+// the number of such pairs, or -1 when they differ. A bank without lx has none
+// (its queries fail).
 qint64 marksWithTheirRecords(const QString &dbPath)
 {
     const qint64 marked = countWhere(dbPath, QStringLiteral("\"批阅\" <> 0"));
-    if (queryNumber(dbPath, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'lx'")) == 0)
-        return marked == 0 ? 0 : -1;
-    const qint64 records = queryNumber(dbPath, QStringLiteral("SELECT count(*) FROM lx"));
-    const qint64 paired = queryNumber(dbPath, QStringLiteral("SELECT count(*) FROM lx JOIN zk USING (\"题号\") "
-                                                             "WHERE lx.\"批阅\" = zk.\"批阅\" AND lx.\"作答\" = zk.\"作答\""));
+    const qint64 records = qMax(0LL, queryNumber(dbPath, QStringLiteral("SELECT count(*) FROM lx")));
+    const qint64 paired = qMax(0LL, queryNumber(dbPath, QStringLiteral("SELECT count(*) FROM lx JOIN zk USING (\"题号\") WHERE "
+                                                                       "lx.\"批阅\" = zk.\"批阅\" AND lx.\"作答\" = zk.\"作答\"")));
     return (marked == records && records == paired) ? records : -1;
 }
 
