@@ -80,7 +80,6 @@ struct RunOnCopy
     QString db = bankIn(dir.path());
     QString log = db + QStringLiteral("-wal");
     DriverProcess program{dir.path()};
-    qint64 bankWritten = 0;
 
     // Copies the bank of `source`, starts the program; its first position.
     QString start(const QString &source)
@@ -89,49 +88,17 @@ struct RunOnCopy
             || !QFile::copy(QDir(source).filePath(QStringLiteral("mulu.txt")), QDir(dir.path()).filePath(QStringLiteral("mulu.txt")))
             || !program.start())
             return QStringLiteral("<not started>");
-        const QString position = program.ask(QStringLiteral("start"));
-        bankWritten = modified(db);
-        return position;
+        return program.ask(QStringLiteral("start"));
     }
-
-    // The largest size of the log until the program's next line.
-    qint64 largestLogUntilAnswer()
-    {
-        qint64 largest = 0;
-        pollUntil([&] {
-            largest = qMax(largest, QFileInfo(log).size());
-            program.process().waitForReadyRead(0);
-            return program.process().canReadLine();
-        });
-        return largest;
-    }
-
-    // Kills the program once the log has grown past `logBytes` (at once for
-    // 0), or with a negative `logBytes` once the bank file itself is first
-    // written; whether the moment came. Keeps the log's size at the kill and
-    // all the program said.
-    bool killWhen(qint64 logBytes)
-    {
-        const bool reached = logBytes == 0 || pollUntil([&] {
-            const bool due = logBytes < 0 ? modified(db) != bankWritten : QFileInfo(log).size() > logBytes;
-            return due || program.process().waitForFinished(0);
-        });
-        logAtKill = QFileInfo(log).size();
-        program.kill();
-        said = program.process().readAllStandardOutput();
-        return reached;
-    }
-    qint64 logAtKill = 0;
-    QByteArray said;
 };
 
 // Runs `command` on copies of the bank in `source`, the program started at
 // `started`: once to its answer `done`, for the largest size of the log the
 // store writes, then once for each of `parts`: killed when the log has grown
-// to that part of it (at once for 0), or for -1 when the bank file itself is
-// first written, which happens only once the store is committed (the log is
-// being copied into the bank). `check` judges each copy, the whole run's as
-// part 1; counts the kills that fell in the middle of the store.
+// past that part of it (at once for 0), or for -1 when the bank file itself
+// is first written, which happens only once the store is committed (the log
+// is being copied into the bank). `check` judges each copy, the whole run's
+// as part 1; counts the kills that fell in the middle of the store.
 void killDuringAStore(const QString &source, const QString &started, const QString &command, const QString &done,
                       const QList<double> &parts, const std::function<void(RunOnCopy &, double, bool)> &check,
                       int &killedHalfWay)
@@ -140,24 +107,29 @@ void killDuringAStore(const QString &source, const QString &started, const QStri
     for (const double part : QList<double>{1.0} + parts) {
         RunOnCopy run;
         QCOMPARE(run.start(source), started);
+        const qint64 bankWritten = modified(run.db);
         run.program.send(command);
         if (command == QLatin1String("exit"))
             QCOMPARE(run.program.readLine(), QStringLiteral("ok")); // said before the reset starts
-        bool finished = true;
+        qint64 log = 0;
+        QVERIFY(part == 0.0 || pollUntil([&] {
+            log = qMax(log, QFileInfo(run.log).size());
+            QProcess &program = run.program.process();
+            if (part == 1.0)
+                return program.waitForReadyRead(0) || program.canReadLine();
+            return (part < 0 ? modified(run.db) != bankWritten : log > part * double(fullLog)) || program.waitForFinished(0);
+        }));
+        run.program.kill();
+        const bool finished = run.program.process().readAllStandardOutput().contains(done.toUtf8());
         if (part == 1.0) {
-            fullLog = run.largestLogUntilAnswer();
-            QCOMPARE(run.program.readLine(), done);
-            run.program.kill();
-            QVERIFY(fullLog > 0);
-        } else {
-            QVERIFY(run.killWhen(part < 0 ? -1 : qint64(part * double(fullLog))));
-            finished = run.said.contains(done.toUtf8());
-            if (part >= 0 && !finished && run.logAtKill > 0)
-                ++killedHalfWay;
-            qInfo("killed at %s (log %lld of %lld bytes, store %s)",
-                  part < 0 ? "the copy into the bank" : qPrintable(QStringLiteral("%1%").arg(part * 100)), run.logAtKill,
-                  fullLog, finished ? "done" : "not done");
+            fullLog = log;
+            QVERIFY(finished && fullLog > 0);
+        } else if (part >= 0 && !finished && log > 0) {
+            ++killedHalfWay;
         }
+        qInfo("killed at %s (log %lld of %lld bytes, store %s)",
+              part < 0 ? "the copy into the bank" : qPrintable(QStringLiteral("%1%").arg(part * 100)), log, fullLog,
+              finished ? "done" : "not done");
         QCOMPARE(integrityCheck(run.db), QStringLiteral("ok"));
         check(run, part, finished);
     }
