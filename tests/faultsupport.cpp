@@ -20,16 +20,13 @@
 
 static constexpr uid_t kNobody = 65534;
 
-OrdinaryFileAccess::OrdinaryFileAccess()
+OrdinaryFileAccess::OrdinaryFileAccess() : m_switched(geteuid() == 0), m_active(!m_switched)
 {
-    if (geteuid() != 0) {
-        m_active = true;
+    if (!m_switched)
         return;
-    }
     // setfsuid answers with the previous id; asking again tells whether it took.
     setfsgid(kNobody);
     setfsuid(kNobody);
-    m_switched = true;
     m_active = setfsuid(kNobody) == int(kNobody) && setfsgid(kNobody) == int(kNobody);
 }
 

@@ -68,8 +68,7 @@ private:
 };
 
 // The program's windows in a process of their own (qvdriver), in a working
-// folder of the test's choosing, driven line by line. See qvdriver.cpp for
-// the commands.
+// folder of the test's choosing, driven by the commands of qvdriver.cpp.
 class DriverProcess
 {
 public:
@@ -78,8 +77,7 @@ public:
     Q_DISABLE_COPY(DriverProcess)
 
     bool start();
-    // Sends one command and returns its one-line answer ("<none>" when the
-    // driver gave none within the time).
+    // Sends one command; its one-line answer ("<none>" when none came in time).
     QString ask(const QString &command, int timeoutMs = 60000);
     void send(const QString &command);
     // Waits for the next line of output.

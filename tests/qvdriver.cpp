@@ -57,8 +57,7 @@ namespace {
 
 void answer(const QString &line)
 {
-    std::fputs(line.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
+    std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
 }
 
@@ -104,9 +103,8 @@ QString hold()
     if (!holder && sqlite3_open_v2("english.db", &holder, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         return QStringLiteral("error cannot open");
     sqlite3_busy_timeout(holder, 10000);
-    if (sqlite3_exec(holder, "BEGIN IMMEDIATE; UPDATE zk SET \"批阅\" = \"批阅\" WHERE rowid = 1;", nullptr, nullptr,
-                     nullptr)
-        != SQLITE_OK)
+    const char *sql = "BEGIN IMMEDIATE; UPDATE zk SET \"批阅\" = \"批阅\" WHERE rowid = 1;";
+    if (sqlite3_exec(holder, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         return QStringLiteral("error ") + QString::fromUtf8(sqlite3_errmsg(holder));
     return QStringLiteral("ok");
 }
@@ -114,16 +112,6 @@ QString hold()
 bool release()
 {
     return holder && sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
-QString position(PracticeWindow *form)
-{
-    return QStringLiteral("ok ") + form->positionBox()->text();
-}
-
-void next(PracticeWindow *form)
-{
-    form->button(QStringLiteral("Command4"))->click();
 }
 
 QString handle(const QString &command, const QString &argument)
@@ -149,23 +137,25 @@ QString handle(const QString &command, const QString &argument)
     PracticeWindow *form = registry.findWindow<PracticeWindow>(QStringLiteral("Form1"));
     if (!form)
         return QStringLiteral("error the practice window is not open");
+    const auto position = [form] { return QStringLiteral("ok ") + form->positionBox()->text(); };
+    const auto next = [form] { form->button(QStringLiteral("Command4"))->click(); };
     const QString text = QString(argument).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
     if (command == QLatin1String("start"))
-        return position(form);
+        return position();
     if (command == QLatin1String("click")) {
         QPushButton *button = form->button(argument);
         if (!button)
             return QStringLiteral("error no button ") + argument;
         button->click();
-        return position(form);
+        return position();
     }
     if (command == QLatin1String("picks") || command == QLatin1String("skip")) {
         for (int i = 0; i < argument.toInt(); ++i) {
             if (command == QLatin1String("picks"))
                 form->optionButton(i % 4)->click();
-            next(form);
+            next();
         }
-        return position(form);
+        return position();
     }
     if (command == QLatin1String("marking")) {
         form->button(QStringLiteral("Command6"))->click();
@@ -184,7 +174,7 @@ QString handle(const QString &command, const QString &argument)
             return QStringLiteral("error no whole-bank entry");
         form->categoryList()->setCurrentIndex(index);
         emit form->categoryList()->activated(index);
-        return position(form);
+        return position();
     }
     if (command == QLatin1String("picked")) {
         for (int k = 0; k < 4; ++k)
@@ -204,8 +194,8 @@ QString handle(const QString &command, const QString &argument)
         form->menuAction(QStringLiteral("XGJX"))->trigger();
         auto *box = registry.find(QStringLiteral("frmExplain"))->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
         box->setPlainText(text.section(QLatin1Char(' '), 1).repeated(argument.section(QLatin1Char(' '), 0, 0).toInt()));
-        next(form);
-        return position(form);
+        next();
+        return position();
     }
     if (command == QLatin1String("record")) {
         form->menuAction(QStringLiteral("XXJL"))->trigger();

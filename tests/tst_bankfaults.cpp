@@ -35,14 +35,6 @@ QList<QuestionRecord> rowsWithMarks(int n, int marked)
     return rows;
 }
 
-// Opens and closes a cursor once, as a first run of the program does: the
-// bank is then in write-ahead-log mode.
-void runOnce()
-{
-    QuestionCursor cursor;
-    QVERIFY(cursor.refresh());
-}
-
 // The program ends when the farewell window's timer fires; the tests do not
 // wait its two seconds.
 bool programEndsAfterTheFarewell()
@@ -152,7 +144,7 @@ private slots:
     {
         QFETCH(bool, folderReadOnly);
         TempBank bank(rowsWithMarks(6, 2), kCatalogue);
-        runOnce();
+        QVERIFY(QuestionCursor().refresh()); // as a first run does: the bank is now in write-ahead-log mode
         const QByteArray before = readBytes(bank.dbPath());
         QVERIFY(QFile::setPermissions(bank.dbPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         const QFile::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther

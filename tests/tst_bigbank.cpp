@@ -1,5 +1,5 @@
 // A bank of 100,000 questions, far past what a 16-bit count holds: the
-// program starts, moves, marks, counts, composes and exits on it.
+// program starts, moves, marks, counts and composes on it.
 #include "benchbank.h"
 #include "catalogue.h"
 #include "faultsupport.h"
@@ -56,7 +56,7 @@ private slots:
         Catalogue::setPathOverride(QString());
     }
 
-    void startMoveMarkComposeSaveAndExit()
+    void startMoveMarkAndCompose()
     {
         QDir::setCurrent(m_dir.path());
         Catalogue::setPathOverride(QDir(m_dir.path()).filePath(QStringLiteral("mulu.txt")));
@@ -127,15 +127,10 @@ private slots:
         clickButton(form3, QStringLiteral("Command7"));
         QVERIFY(form3->manualPaperBox()->toPlainText().startsWith(QStringLiteral("\n1.")));
 
-        // Back, and out: every one of the 70,001 marks reset.
+        // Back (the exit's reset of 100,000 marks is tst_processfaults' to check).
         form3->tabs()->setCurrentIndex(0);
         clickButton(form3, QStringLiteral("Command1"));
         QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共100000题"));
-        MessageBox::queueAnswer(MessageBox::Yes);
-        clickButton(form1, QStringLiteral("Command8"));
-        QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 10000);
-        QCOMPARE(queryNumber(db, QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" <> 0 OR \"作答\" <> 'E'")), qint64(0));
-        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
     }
 
 private:
