@@ -82,7 +82,10 @@ public:
     void send(const QString &command);
     // Waits for the next line of output.
     QString readLine(int timeoutMs = 60000);
-    bool waitForEnd(int timeoutMs = 60000);
+    bool waitForEnd(int timeoutMs = 60000)
+    {
+        return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
+    }
     void kill();
     QProcess &process() { return m_process; }
 

@@ -5,17 +5,15 @@
 // boxes are answered by their default button and recorded.
 //
 // One command per line on stdin, one answer line on stdout ("ok ...", or
-// "error ..."); texts carry LF as \n:
-//   start          shows PracticeWindow                           -> ok <Text2>
-//   click NAME     clicks PracticeWindow's button NAME              -> ok <Text2>
-//   picks N        N times: pick (A, B, C, D in turn), 下一题 -> ok <Text2>
-//   skip N         N times 下一题                          -> ok <Text2>
+// "error ..."); texts carry LF as \n. These answer "ok <Text2>", the position:
+//   start (shows PracticeWindow), click NAME (PracticeWindow's button NAME),
+//   picks N (N times: pick A, B, C, D in turn, 下一题), skip N (N times 下一题),
+//   all (the whole-bank entry of the category list), explain N TEXT (修改解析
+//   to N times TEXT, then 下一题). The others:
 //   marking        自动阅卷, the marking window's 自动阅卷, 继续练习 -> ok <right> <wrong>
-//   all            picks the whole-bank entry of the category list -> ok <Text2>
 //   picked         the letter of the checked option       -> ok <A..D or ->
 //   edit TEXT      corrects the question text (修改试题)    -> ok
 //   question       the question box's text                -> ok <text>
-//   explain N TEXT corrects the explanation (修改解析) to N times TEXT, 下一题 -> ok <Text2>
 //   messages       the message boxes shown since last asked -> ok <count> <text> | <text> ...
 //   exit           answers ok, then 退出系统 and Yes; prints "ended" when the program ends
 //   hold [MS]      another program's write transaction (BEGIN IMMEDIATE, UPDATE),
@@ -71,17 +69,6 @@ void answer(const QString &line)
 
 QByteArray stallTable;
 
-void stallOnChange(void *, int, const char *, const char *table, sqlite3_int64)
-{
-    if (stallTable == table)
-        stallForever();
-}
-
-int stallOnCommit(void *)
-{
-    stallForever();
-}
-
 // The practice window's cursor connection (the only cursor open at that point).
 sqlite3 *practiceConnection()
 {
@@ -98,17 +85,6 @@ sqlite3 *practiceConnection()
 // The other program's connection for hold and release; closed as the driver ends.
 sqlite3 *holder = nullptr;
 
-QString hold()
-{
-    if (!holder && sqlite3_open_v2("english.db", &holder, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        return QStringLiteral("error cannot open");
-    sqlite3_busy_timeout(holder, 10000);
-    const char *sql = "BEGIN IMMEDIATE; UPDATE zk SET \"批阅\" = \"批阅\" WHERE rowid = 1;";
-    if (sqlite3_exec(holder, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        return QStringLiteral("error ") + QString::fromUtf8(sqlite3_errmsg(holder));
-    return QStringLiteral("ok");
-}
-
 bool release()
 {
     return holder && sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -118,10 +94,15 @@ QString handle(const QString &command, const QString &argument)
 {
     WindowRegistry &registry = WindowRegistry::instance();
     if (command == QLatin1String("hold")) {
-        const QString result = hold();
-        if (argument.toInt() > 0 && result == QLatin1String("ok"))
+        if (!holder && sqlite3_open_v2("english.db", &holder, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            return QStringLiteral("error cannot open");
+        sqlite3_busy_timeout(holder, 10000);
+        const char *sql = "BEGIN IMMEDIATE; UPDATE zk SET \"批阅\" = \"批阅\" WHERE rowid = 1;";
+        if (sqlite3_exec(holder, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            return QStringLiteral("error ") + QString::fromUtf8(sqlite3_errmsg(holder));
+        if (argument.toInt() > 0)
             QTimer::singleShot(argument.toInt(), [] { release(); });
-        return result;
+        return QStringLiteral("ok");
     }
     if (command == QLatin1String("release"))
         return release() ? QStringLiteral("ok") : QStringLiteral("error nothing held");
@@ -213,9 +194,12 @@ QString handle(const QString &command, const QString &argument)
             return QStringLiteral("error no cursor connection");
         stallTable = argument.toUtf8();
         if (argument == QLatin1String("commit"))
-            sqlite3_commit_hook(db, stallOnCommit, nullptr);
+            sqlite3_commit_hook(db, [](void *) -> int { stallForever(); }, nullptr);
         else
-            sqlite3_update_hook(db, stallOnChange, nullptr);
+            sqlite3_update_hook(db, [](void *, int, const char *, const char *table, sqlite3_int64) {
+                if (stallTable == table)
+                    stallForever();
+            }, nullptr);
         return QStringLiteral("ok");
     }
     if (command == QLatin1String("exit")) {
