@@ -60,11 +60,6 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes)
     m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
 }
 
-FileSizeLimit::~FileSizeLimit()
-{
-    setrlimit(RLIMIT_FSIZE, &m_old);
-}
-
 TinyFileSystem::TinyFileSystem(const QString &folder, int kibibytes) : m_folder(folder)
 {
     const QByteArray target = QFile::encodeName(folder);

@@ -37,7 +37,7 @@ class FileSizeLimit
 {
 public:
     explicit FileSizeLimit(rlim_t bytes);
-    ~FileSizeLimit();
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
     Q_DISABLE_COPY(FileSizeLimit)
     bool active() const { return m_active; }
 

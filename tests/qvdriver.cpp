@@ -73,10 +73,8 @@ QByteArray stallTable;
 sqlite3 *practiceConnection()
 {
     for (const QString &name : QSqlDatabase::connectionNames()) {
-        if (!name.startsWith(QLatin1String("qv_cursor_")))
-            continue;
         const QVariant handle = QSqlDatabase::database(name, false).driver()->handle();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        if (name.startsWith(QLatin1String("qv_cursor_")) && qstrcmp(handle.typeName(), "sqlite3*") == 0)
             return *static_cast<sqlite3 *const *>(handle.constData());
     }
     return nullptr;

@@ -62,7 +62,7 @@ private slots:
         Catalogue::setPathOverride(QDir(m_dir.path()).filePath(QStringLiteral("mulu.txt")));
         const QString db = QDir(m_dir.path()).filePath(QStringLiteral("english.db"));
         // 70,000 answers left from an earlier run that did not end well: counts
-        // past 32767 for the marking window and the exit.
+        // past 32767 for the marking window.
         QVERIFY(execSql(db, QStringLiteral("UPDATE zk SET \"批阅\" = CASE WHEN rowid <= 40000 THEN 1 ELSE 2 END, "
                                            "\"作答\" = 'A' WHERE rowid <= 70000")));
 

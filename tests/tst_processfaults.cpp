@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int kBigRows = 100000;
-
 // The texts of the rows: a change to any of them changes this.
 const QString kTexts = QStringLiteral(
     "count(*) || '/' || sum(length(\"试题\")) || '/' || sum(length(\"答案\")) || '/' || sum(length(\"备注\")) || '/' || "
@@ -82,13 +80,12 @@ struct RunOnCopy
     }
 };
 
-// Runs `command` on copies of the bank in `source`, the program started at
-// `started`: once to its answer `done`, for the largest size of the log the
-// store writes, then once for each of `parts`: killed when the log has grown
-// past that part of it (at once for 0), or for -1 when the bank file itself
-// is first written, which happens only once the store is committed (the log
-// is being copied into the bank). `check` judges each copy, the whole run's
-// as part 1; counts the kills that fell in the middle of the store.
+// Runs `command` on copies of the bank in `source` (the program started at
+// `started`): once to its answer `done`, for the largest size of the log the
+// store writes, then killed once the log has grown past each of `parts` of it
+// (at once for 0; for -1 once the bank file itself is written, which happens
+// only once the store is committed). `check` judges each copy (the whole run
+// as part 1); counts the kills that fell in the middle of the store.
 void killDuringAStore(const QString &source, const QString &started, const QString &command, const QString &done,
                       const QList<double> &parts, const std::function<void(RunOnCopy &, double, bool)> &check,
                       int &killedHalfWay)
@@ -163,13 +160,16 @@ private slots:
 
 private:
     QTemporaryDir m_big; // 100,000 rows, every one marked, made once
+    QTemporaryDir m_small; // 40 rows, question 1 with an explanation
     QString m_fingerprint;
 };
 
 void TestProcessFaults::initTestCase()
 {
     QString error;
-    QVERIFY2(BenchBank::generate(m_big.path(), kBigRows, &error), qPrintable(error));
+    QVERIFY2(BenchBank::generate(m_big.path(), 100000, &error), qPrintable(error));
+    QVERIFY2(BenchBank::generate(m_small.path(), 40, &error), qPrintable(error));
+    QVERIFY(execSql(bankIn(m_small.path()), QStringLiteral("INSERT INTO jx VALUES (1, '旧的解析')")));
     const QString db = bankIn(m_big.path());
     QVERIFY(execSql(db, QStringLiteral("UPDATE zk SET \"批阅\" = 1 + rowid % 2, \"作答\" = substr('ABCD', 1 + rowid % 4, 1)")));
     m_fingerprint = fingerprint(db);
@@ -218,11 +218,7 @@ void TestProcessFaults::aKillDuringTheStoreOfAnExplanationLeavesOldOrNew()
     const QString isOld = QStringLiteral("SELECT count(*) FROM jx WHERE \"题号\" = 1 AND \"解析\" = '旧的解析'");
     const QString isNew = QStringLiteral("SELECT count(*) FROM jx WHERE \"题号\" = 1 AND \"解析\" = "
                                          "replace(hex(zeroblob(%1)), '00', '%2' || char(10))").arg(times).arg(line);
-    QTemporaryDir source;
-    QString error;
-    QVERIFY2(BenchBank::generate(source.path(), 40, &error), qPrintable(error));
-    QVERIFY(execSql(bankIn(source.path()), QStringLiteral("INSERT INTO jx VALUES (1, '旧的解析')")));
-    const QString texts = fingerprint(bankIn(source.path()));
+    const QString texts = fingerprint(bankIn(m_small.path()));
 
     int killedHalfWay = 0;
     const auto check = [&](RunOnCopy &run, double part, bool finished) {
@@ -232,17 +228,13 @@ void TestProcessFaults::aKillDuringTheStoreOfAnExplanationLeavesOldOrNew()
         if (part < 0 || finished)
             QCOMPARE(stored, qint64(1)); // in the bank file only once committed
     };
-    killDuringAStore(source.path(), QStringLiteral("ok 第1题 共40题"), QStringLiteral("explain %1 %2\\n").arg(times).arg(line),
+    killDuringAStore(m_small.path(), QStringLiteral("ok 第1题 共40题"), QStringLiteral("explain %1 %2\\n").arg(times).arg(line),
                      QStringLiteral("ok 第2题 共40题"), {0.05, 0.5, 0.95, -1.0}, check, killedHalfWay);
     QVERIFY2(killedHalfWay >= 1, "no kill fell in the middle of the store");
 }
 
 void TestProcessFaults::aKillDuringAStoreKeepsTheMarkAndItsRecordTogether()
 {
-    QTemporaryDir original;
-    QString error;
-    QVERIFY2(BenchBank::generate(original.path(), 40, &error), qPrintable(error));
-
     // Stopped inside the first store (which makes the record table) and inside
     // the next one, after the row's update, after the record's insert and just
     // before the commit, then killed: neither is in the bank (the answer stored
@@ -250,7 +242,7 @@ void TestProcessFaults::aKillDuringAStoreKeepsTheMarkAndItsRecordTogether()
     for (const int before : {0, 1}) {
         for (const QString &where : {QStringLiteral("zk"), QStringLiteral("lx"), QStringLiteral("commit")}) {
             RunOnCopy run;
-            QCOMPARE(run.start(original.path()), QStringLiteral("ok 第1题 共40题"));
+            QCOMPARE(run.start(m_small.path()), QStringLiteral("ok 第1题 共40题"));
             QCOMPARE(run.program.ask(QStringLiteral("picks %1").arg(before)), QStringLiteral("ok 第%1题 共40题").arg(before + 1));
             QCOMPARE(run.program.ask(QStringLiteral("stall ") + where), QStringLiteral("ok"));
             QCOMPARE(run.program.ask(QStringLiteral("picks 1")), QStringLiteral("stalled"));
