@@ -103,7 +103,7 @@ void killDuringAStore(const QString &source, const QString &started, const QStri
             log = qMax(log, QFileInfo(run.log).size());
             QProcess &program = run.program.process();
             if (part == 1.0)
-                return program.waitForReadyRead(0) || program.canReadLine();
+                return program.canReadLine() || (program.waitForReadyRead(0) && program.canReadLine());
             const bool due = part < 0 ? QFileInfo(run.db).lastModified() != bankWritten : log > part * double(fullLog);
             return due || program.waitForFinished(0);
         }));
