@@ -18,20 +18,15 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-namespace {
-constexpr uid_t kNobody = 65534;
-} // namespace
+static constexpr uid_t kNobody = 65534;
 
-OrdinaryFileAccess::OrdinaryFileAccess()
+OrdinaryFileAccess::OrdinaryFileAccess() : m_switched(geteuid() == 0), m_active(!m_switched)
 {
-    if (geteuid() != 0) {
-        m_active = true;
+    if (!m_switched)
         return;
-    }
     // setfsuid answers with the previous id; asking again tells whether it took.
     setfsgid(kNobody);
     setfsuid(kNobody);
-    m_switched = true;
     m_active = setfsuid(kNobody) == int(kNobody) && setfsgid(kNobody) == int(kNobody);
 }
 
@@ -45,20 +40,14 @@ OrdinaryFileAccess::~OrdinaryFileAccess()
 
 bool canWrite(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    if (QFileInfo(path).isDir()) {
-        QByteArray probe = native + "/.probe-XXXXXX";
-        const int fd = mkstemp(probe.data());
-        if (fd < 0)
-            return false;
-        close(fd);
-        unlink(probe.constData());
-        return true;
-    }
-    const int fd = open(native.constData(), O_WRONLY);
+    const bool folder = QFileInfo(path).isDir();
+    QByteArray native = QFile::encodeName(path) + (folder ? "/.probe-XXXXXX" : "");
+    const int fd = folder ? mkstemp(native.data()) : open(native.constData(), O_WRONLY);
     if (fd < 0)
         return false;
     close(fd);
+    if (folder)
+        unlink(native.constData());
     return true;
 }
 
@@ -69,11 +58,6 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes)
     rlimit lowered = m_old;
     lowered.rlim_cur = bytes;
     m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-}
-
-FileSizeLimit::~FileSizeLimit()
-{
-    setrlimit(RLIMIT_FSIZE, &m_old);
 }
 
 TinyFileSystem::TinyFileSystem(const QString &folder, int kibibytes) : m_folder(folder)
@@ -103,18 +87,13 @@ qint64 TinyFileSystem::fill(const QString &fileName)
     QFile filler(QDir(m_folder).filePath(fileName));
     if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return -1;
-    const QByteArray block(4096, 'f');
-    qint64 total = 0;
-    for (;;) {
-        const qint64 n = filler.write(block);
-        if (n <= 0)
-            break;
-        total += n;
+    // Blocks, then the last partial one byte by byte, so that not one byte is left.
+    for (const qint64 blockSize : {4096, 1}) {
+        const QByteArray block(blockSize, 'f');
+        while (filler.write(block) > 0)
+            continue;
     }
-    // The last partial block, byte by byte, so that not one byte is left.
-    while (filler.write("f", 1) == 1)
-        ++total;
-    return total;
+    return filler.size();
 }
 
 DriverProcess::DriverProcess(const QString &workingFolder)
@@ -122,14 +101,6 @@ DriverProcess::DriverProcess(const QString &workingFolder)
     m_process.setProgram(QStringLiteral(QVDRIVER_PATH)); // set by the build
     m_process.setWorkingDirectory(workingFolder);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-}
-
-DriverProcess::~DriverProcess()
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(10000);
-    }
 }
 
 bool DriverProcess::start()
@@ -163,13 +134,10 @@ QString DriverProcess::ask(const QString &command, int timeoutMs)
     return readLine(timeoutMs);
 }
 
-bool DriverProcess::waitForEnd(int timeoutMs)
-{
-    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
-}
-
 void DriverProcess::kill()
 {
+    if (m_process.state() == QProcess::NotRunning)
+        return;
     m_process.kill();
     m_process.waitForFinished(10000);
 }
@@ -178,9 +146,8 @@ QString integrityCheck(const QString &dbPath)
 {
     return withTestConnection(dbPath, [](QSqlDatabase &db) {
         QSqlQuery q(db);
-        QStringList lines;
-        if (!q.exec(QStringLiteral("PRAGMA integrity_check")))
-            return QStringLiteral("<cannot check>");
+        QStringList lines; // none when it cannot even be checked
+        q.exec(QStringLiteral("PRAGMA integrity_check"));
         while (q.next())
             lines << q.value(0).toString();
         return lines.join(QLatin1Char('\n'));

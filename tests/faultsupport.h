@@ -1,28 +1,22 @@
 #pragma once
 
-#include <QByteArray>
 #include <QProcess>
 #include <QString>
-#include <QStringList>
 
 #include <sys/resource.h>
-#include <sys/types.h>
 
 // Helpers that make real faults happen under a test: files that cannot be
 // written, a file system that is full, the program as a second process.
 
-// File access as an ordinary user for the scope. A process of an ordinary
-// user already is one; a root process (containers, CI) may write any file
-// whatever its permissions, so for root the file-system user and group of
-// this thread become nobody's (65534) until the scope ends. Permissions then
-// apply to every open, create and rename, as for anyone else.
+// File access as an ordinary user for the scope: a root process (containers,
+// CI) may write any file whatever its permissions, so for root the file-system
+// user and group of this thread become nobody's (65534) until the scope ends.
 class OrdinaryFileAccess
 {
 public:
     OrdinaryFileAccess();
     ~OrdinaryFileAccess();
-    OrdinaryFileAccess(const OrdinaryFileAccess &) = delete;
-    OrdinaryFileAccess &operator=(const OrdinaryFileAccess &) = delete;
+    Q_DISABLE_COPY(OrdinaryFileAccess)
 
     // False when root could not switch (no CAP_SETUID): permissions would
     // then not apply and the test must not pretend they do.
@@ -43,9 +37,8 @@ class FileSizeLimit
 {
 public:
     explicit FileSizeLimit(rlim_t bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    Q_DISABLE_COPY(FileSizeLimit)
     bool active() const { return m_active; }
 
 private:
@@ -61,8 +54,7 @@ class TinyFileSystem
 public:
     TinyFileSystem(const QString &folder, int kibibytes);
     ~TinyFileSystem();
-    TinyFileSystem(const TinyFileSystem &) = delete;
-    TinyFileSystem &operator=(const TinyFileSystem &) = delete;
+    Q_DISABLE_COPY(TinyFileSystem)
 
     bool mounted() const { return m_mounted; }
     QString why() const { return m_why; }
@@ -76,28 +68,26 @@ private:
 };
 
 // The program's windows in a process of their own (qvdriver), in a working
-// folder of the test's choosing, driven line by line. See qvdriver.cpp for
-// the commands.
+// folder of the test's choosing, driven by the commands of qvdriver.cpp.
 class DriverProcess
 {
 public:
     explicit DriverProcess(const QString &workingFolder);
-    ~DriverProcess();
-    DriverProcess(const DriverProcess &) = delete;
-    DriverProcess &operator=(const DriverProcess &) = delete;
+    ~DriverProcess() { kill(); }
+    Q_DISABLE_COPY(DriverProcess)
 
     bool start();
-    // Sends one command and returns its one-line answer ("<none>" when the
-    // driver gave none within the time).
+    // Sends one command; its one-line answer ("<none>" when none came in time).
     QString ask(const QString &command, int timeoutMs = 60000);
-    // Sends a command without waiting for the answer.
     void send(const QString &command);
     // Waits for the next line of output.
     QString readLine(int timeoutMs = 60000);
-    bool waitForEnd(int timeoutMs = 60000);
+    bool waitForEnd(int timeoutMs = 60000)
+    {
+        return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
+    }
     void kill();
     QProcess &process() { return m_process; }
-    qint64 pid() const { return m_process.processId(); }
 
 private:
     QProcess m_process;

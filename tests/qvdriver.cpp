@@ -5,24 +5,19 @@
 // boxes are answered by their default button and recorded.
 //
 // One command per line on stdin, one answer line on stdout ("ok ...", or
-// "error ..."):
-//   start          shows PracticeWindow                           -> ok <Text2>
-//   pick K         clicks Option1(K)                      -> ok
-//   click NAME     clicks PracticeWindow's button NAME              -> ok <Text2>
-//   picks N        N times: pick (A, B, C, D in turn), 下一题 -> ok <Text2>
-//   skip N         N times 下一题                          -> ok <Text2>
-//   marking        自动阅卷, then the marking window's 自动阅卷, then 继续练习
-//                                                        -> ok <right> <wrong>
-//   all            picks the whole-bank entry of the category list -> ok <Text2>
+// "error ..."); texts carry LF as \n. These answer "ok <Text2>", the position:
+//   start (shows PracticeWindow), click NAME (PracticeWindow's button NAME),
+//   picks N (N times: pick A, B, C, D in turn, 下一题), skip N (N times 下一题),
+//   all (the whole-bank entry of the category list), explain N TEXT (修改解析
+//   to N times TEXT, then 下一题). The others:
+//   marking        自动阅卷, the marking window's 自动阅卷, 继续练习 -> ok <right> <wrong>
 //   picked         the letter of the checked option       -> ok <A..D or ->
-//   edit TEXT      corrects the question text (修改试题), TEXT with \n for LF -> ok
-//   question       the question box's text, LF as \n      -> ok <text>
-//   explain N TEXT corrects the explanation (修改解析) to TEXT (\n for LF)
-//                  repeated N times, then 下一题            -> ok <Text2>
+//   edit TEXT      corrects the question text (修改试题)    -> ok
+//   question       the question box's text                -> ok <text>
 //   messages       the message boxes shown since last asked -> ok <count> <text> | <text> ...
 //   exit           answers ok, then 退出系统 and Yes; prints "ended" when the program ends
-//   hold [MS]      another program's write transaction: BEGIN IMMEDIATE and an
-//                  UPDATE, ended by itself after MS milliseconds if given -> ok
+//   hold [MS]      another program's write transaction (BEGIN IMMEDIATE, UPDATE),
+//                  ended by itself after MS milliseconds if given -> ok
 //   release        ends it (COMMIT)                       -> ok
 //   record         opens 学习记录                   -> ok <answers> <right> <days> <notebook>
 //   stall WHERE    the practice window's next store stops, prints "stalled" and
@@ -44,7 +39,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSocketNotifier>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QTimer>
@@ -52,33 +46,16 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <iostream>
+#include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
-QString escaped(QString text)
-{
-    return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-}
-
-QString unescaped(const QString &text)
-{
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('\\') && i + 1 < text.size()) {
-            ++i;
-            out += text.at(i) == QLatin1Char('n') ? QLatin1Char('\n') : text.at(i);
-        } else {
-            out += text.at(i);
-        }
-    }
-    return out;
-}
-
 void answer(const QString &line)
 {
-    std::fputs(line.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
+    std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
 }
 
@@ -92,195 +69,145 @@ void answer(const QString &line)
 
 QByteArray stallTable;
 
-void stallOnChange(void *, int, const char *, const char *table, sqlite3_int64)
-{
-    if (stallTable == table)
-        stallForever();
-}
-
-int stallOnCommit(void *)
-{
-    stallForever();
-}
-
 // The practice window's cursor connection (the only cursor open at that point).
 sqlite3 *practiceConnection()
 {
     for (const QString &name : QSqlDatabase::connectionNames()) {
-        if (!name.startsWith(QLatin1String("qv_cursor_")))
-            continue;
         const QVariant handle = QSqlDatabase::database(name, false).driver()->handle();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        if (name.startsWith(QLatin1String("qv_cursor_")) && qstrcmp(handle.typeName(), "sqlite3*") == 0)
             return *static_cast<sqlite3 *const *>(handle.constData());
     }
     return nullptr;
 }
 
-class Driver
+// The other program's connection for hold and release; closed as the driver ends.
+sqlite3 *holder = nullptr;
+
+bool release()
 {
-public:
-    ~Driver()
-    {
-        if (m_holder)
-            sqlite3_close(m_holder);
+    return holder && sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+QString handle(const QString &command, const QString &argument)
+{
+    WindowRegistry &registry = WindowRegistry::instance();
+    if (command == QLatin1String("hold")) {
+        if (!holder && sqlite3_open_v2("english.db", &holder, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            return QStringLiteral("error cannot open");
+        sqlite3_busy_timeout(holder, 10000);
+        const char *sql = "BEGIN IMMEDIATE; UPDATE zk SET \"批阅\" = \"批阅\" WHERE rowid = 1;";
+        if (sqlite3_exec(holder, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            return QStringLiteral("error ") + QString::fromUtf8(sqlite3_errmsg(holder));
+        if (argument.toInt() > 0)
+            QTimer::singleShot(argument.toInt(), [] { release(); });
+        return QStringLiteral("ok");
     }
-
-    void run(const QString &line)
-    {
-        const QString command = line.section(QLatin1Char(' '), 0, 0);
-        const QString argument = line.section(QLatin1Char(' '), 1);
-        answer(handle(command, argument));
+    if (command == QLatin1String("release"))
+        return release() ? QStringLiteral("ok") : QStringLiteral("error nothing held");
+    if (command == QLatin1String("messages")) {
+        QStringList texts;
+        for (const MessageBox::Shown &box : MessageBox::shown())
+            texts << QString(box.text).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+        MessageBox::clearShown();
+        return QStringLiteral("ok %1 %2").arg(texts.size()).arg(texts.join(QStringLiteral(" | ")));
     }
-
-private:
-    PracticeWindow *form1() const { return WindowRegistry::instance().findWindow<PracticeWindow>(QStringLiteral("Form1")); }
-    QString position() const { return QStringLiteral("ok ") + form1()->positionBox()->text(); }
-    void next(PracticeWindow *form) const { form->button(QStringLiteral("Command4"))->click(); }
-
-    QString handle(const QString &command, const QString &argument)
-    {
-        WindowRegistry &registry = WindowRegistry::instance();
-        if (command == QLatin1String("start")) {
-            registry.show(QStringLiteral("Form1"));
-            return position();
-        }
-        if (command == QLatin1String("hold")) {
-            const QString result = hold();
-            if (argument.toInt() > 0 && result == QLatin1String("ok"))
-                QTimer::singleShot(argument.toInt(), [this] { release(); });
-            return result;
-        }
-        if (command == QLatin1String("release"))
-            return release() ? QStringLiteral("ok") : QStringLiteral("error nothing held");
-        if (command == QLatin1String("messages")) {
-            QStringList texts;
-            for (const MessageBox::Shown &box : MessageBox::shown())
-                texts << escaped(box.text);
-            MessageBox::clearShown();
-            return QStringLiteral("ok %1 %2").arg(texts.size()).arg(texts.join(QStringLiteral(" | ")));
-        }
-        PracticeWindow *form = form1();
-        if (!form)
-            return QStringLiteral("error the practice window is not open");
-        if (command == QLatin1String("pick")) {
-            form->optionButton(argument.toInt())->click();
-            return QStringLiteral("ok");
-        }
-        if (command == QLatin1String("click")) {
-            QPushButton *button = form->button(argument);
-            if (!button)
-                return QStringLiteral("error no button ") + argument;
-            button->click();
-            return position();
-        }
-        if (command == QLatin1String("picks")) {
-            for (int i = 0; i < argument.toInt(); ++i) {
+    if (command == QLatin1String("start"))
+        registry.show(QStringLiteral("Form1"));
+    PracticeWindow *form = registry.findWindow<PracticeWindow>(QStringLiteral("Form1"));
+    if (!form)
+        return QStringLiteral("error the practice window is not open");
+    const auto position = [form] { return QStringLiteral("ok ") + form->positionBox()->text(); };
+    const auto next = [form] { form->button(QStringLiteral("Command4"))->click(); };
+    const QString text = QString(argument).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+    if (command == QLatin1String("start"))
+        return position();
+    if (command == QLatin1String("click")) {
+        QPushButton *button = form->button(argument);
+        if (!button)
+            return QStringLiteral("error no button ") + argument;
+        button->click();
+        return position();
+    }
+    if (command == QLatin1String("picks") || command == QLatin1String("skip")) {
+        for (int i = 0; i < argument.toInt(); ++i) {
+            if (command == QLatin1String("picks"))
                 form->optionButton(i % 4)->click();
-                next(form);
-            }
-            return position();
+            next();
         }
-        if (command == QLatin1String("skip")) {
-            for (int i = argument.toInt(); i > 0; --i)
-                next(form);
-            return position();
-        }
-        if (command == QLatin1String("marking"))
-            return marking(form);
-        if (command == QLatin1String("all")) {
-            const int index = form->categoryList()->findText(QString::fromUtf8(QueryText::kWholeBankLabel));
-            if (index < 0)
-                return QStringLiteral("error no whole-bank entry");
-            form->categoryList()->setCurrentIndex(index);
-            emit form->categoryList()->activated(index);
-            return position();
-        }
-        if (command == QLatin1String("picked")) {
-            for (int k = 0; k < 4; ++k)
-                if (form->optionButton(k)->isChecked())
-                    return QStringLiteral("ok ") + QChar(u'A' + k);
-            return QStringLiteral("ok -");
-        }
-        if (command == QLatin1String("edit")) {
-            form->menuAction(QStringLiteral("XGST"))->trigger();
-            form->questionBox()->selectAll();
-            form->questionBox()->insertPlainText(unescaped(argument));
-            return QStringLiteral("ok");
-        }
-        if (command == QLatin1String("explain")) {
-            form->menuAction(QStringLiteral("XGJX"))->trigger();
-            const int times = argument.section(QLatin1Char(' '), 0, 0).toInt();
-            const QString text = unescaped(argument.section(QLatin1Char(' '), 1)).repeated(times);
-            registry.find(QStringLiteral("frmExplain"))->findChild<QPlainTextEdit *>(QStringLiteral("Text1"))->setPlainText(text);
-            next(form);
-            return position();
-        }
-        if (command == QLatin1String("record")) {
-            form->menuAction(QStringLiteral("XXJL"))->trigger();
-            auto *record = registry.findWindow<LearningRecordWindow>(QStringLiteral("frmRecord"));
-            if (!record)
-                return QStringLiteral("error no record window");
-            record->recompute();
-            return QStringLiteral("ok %1 %2 %3 %4")
-                .arg(record->answersBox()->text(), record->rightBox()->text(), record->daysBox()->text(),
-                     record->notebookBox()->text());
-        }
-        if (command == QLatin1String("stall")) {
-            sqlite3 *db = practiceConnection();
-            if (!db)
-                return QStringLiteral("error no cursor connection");
-            stallTable = argument.toUtf8();
-            if (argument == QLatin1String("commit"))
-                sqlite3_commit_hook(db, stallOnCommit, nullptr);
-            else
-                sqlite3_update_hook(db, stallOnChange, nullptr);
-            return QStringLiteral("ok");
-        }
-        if (command == QLatin1String("question"))
-            return QStringLiteral("ok ") + escaped(form->questionBox()->toPlainText());
-        if (command == QLatin1String("exit")) {
-            answer(QStringLiteral("ok"));
-            MessageBox::queueAnswer(MessageBox::Yes);
-            form->button(QStringLiteral("Command8"))->click();
-            return QStringLiteral("reset done");
-        }
-        return QStringLiteral("error unknown command ") + command;
+        return position();
     }
-
-    QString marking(PracticeWindow *form)
-    {
+    if (command == QLatin1String("marking")) {
         form->button(QStringLiteral("Command6"))->click();
-        auto *form2 = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
+        auto *form2 = registry.findWindow<MarkingWindow>(QStringLiteral("Form2"));
         if (!form2)
             return QStringLiteral("error no marking window");
         form2->button(QStringLiteral("Command6"))->click();
         const QString result = QStringLiteral("ok %1 %2").arg(form2->rightBox()->text(), form2->wrongBox()->text());
-        if (WindowRegistry::instance().isLoaded(QStringLiteral("Form2")))
+        if (registry.isLoaded(QStringLiteral("Form2")))
             form2->button(QStringLiteral("Command1"))->click();
         return result;
     }
-
-    QString hold()
-    {
-        if (!m_holder && sqlite3_open_v2("english.db", &m_holder, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            return QStringLiteral("error cannot open");
-        sqlite3_busy_timeout(m_holder, 10000);
-        if (sqlite3_exec(m_holder, "BEGIN IMMEDIATE; UPDATE zk SET \"批阅\" = \"批阅\" WHERE rowid = 1;", nullptr,
-                         nullptr, nullptr)
-            != SQLITE_OK)
-            return QStringLiteral("error ") + QString::fromUtf8(sqlite3_errmsg(m_holder));
+    if (command == QLatin1String("all")) {
+        const int index = form->categoryList()->findText(QString::fromUtf8(QueryText::kWholeBankLabel));
+        if (index < 0)
+            return QStringLiteral("error no whole-bank entry");
+        form->categoryList()->setCurrentIndex(index);
+        emit form->categoryList()->activated(index);
+        return position();
+    }
+    if (command == QLatin1String("picked")) {
+        for (int k = 0; k < 4; ++k)
+            if (form->optionButton(k)->isChecked())
+                return QStringLiteral("ok ") + QChar(u'A' + k);
+        return QStringLiteral("ok -");
+    }
+    if (command == QLatin1String("edit")) {
+        form->menuAction(QStringLiteral("XGST"))->trigger();
+        form->questionBox()->selectAll();
+        form->questionBox()->insertPlainText(text);
         return QStringLiteral("ok");
     }
-
-    bool release()
-    {
-        return m_holder && sqlite3_exec(m_holder, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (command == QLatin1String("question"))
+        return QStringLiteral("ok ") + form->questionBox()->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    if (command == QLatin1String("explain")) {
+        form->menuAction(QStringLiteral("XGJX"))->trigger();
+        auto *box = registry.find(QStringLiteral("frmExplain"))->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+        box->setPlainText(text.section(QLatin1Char(' '), 1).repeated(argument.section(QLatin1Char(' '), 0, 0).toInt()));
+        next();
+        return position();
     }
-
-    sqlite3 *m_holder = nullptr;
-};
-
-} // namespace
+    if (command == QLatin1String("record")) {
+        form->menuAction(QStringLiteral("XXJL"))->trigger();
+        auto *record = registry.findWindow<LearningRecordWindow>(QStringLiteral("frmRecord"));
+        if (!record)
+            return QStringLiteral("error no record window");
+        record->recompute();
+        return QStringLiteral("ok %1 %2 %3 %4")
+            .arg(record->answersBox()->text(), record->rightBox()->text(), record->daysBox()->text(),
+                 record->notebookBox()->text());
+    }
+    if (command == QLatin1String("stall")) {
+        sqlite3 *db = practiceConnection();
+        if (!db)
+            return QStringLiteral("error no cursor connection");
+        stallTable = argument.toUtf8();
+        if (argument == QLatin1String("commit"))
+            sqlite3_commit_hook(db, [](void *) -> int { stallForever(); }, nullptr);
+        else
+            sqlite3_update_hook(db, [](void *, int, const char *, const char *table, sqlite3_int64) {
+                if (stallTable == table)
+                    stallForever();
+            }, nullptr);
+        return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("exit")) {
+        answer(QStringLiteral("ok"));
+        MessageBox::queueAnswer(MessageBox::Yes);
+        form->button(QStringLiteral("Command8"))->click();
+        return QStringLiteral("reset done");
+    }
+    return QStringLiteral("error unknown command ") + command;
+}
 
 // The offscreen platform's notes that it cannot raise a window are noise here.
 void quietOffscreenNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
@@ -289,6 +216,8 @@ void quietOffscreenNotes(QtMsgType type, const QMessageLogContext &context, cons
         return;
     std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')), stderr);
 }
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -305,25 +234,19 @@ int main(int argc, char *argv[])
         QCoreApplication::exit(0);
     });
 
-    Driver driver;
-    QByteArray pending;
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
-        char buffer[4096];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            input.setEnabled(false); // the test has gone: end as a log-off would
+    // The commands are read on a thread of their own and run in turn by the event loop.
+    std::thread([] {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            const QString text = QString::fromStdString(line);
+            QMetaObject::invokeMethod(qApp, [text] { answer(handle(text.section(' ', 0, 0), text.section(' ', 1))); });
+        }
+        QMetaObject::invokeMethod(qApp, [] { // the test has gone: end as a log-off would
             WindowRegistry::instance().unload(QStringLiteral("Form1"));
             QCoreApplication::exit(0);
-            return;
-        }
-        pending.append(buffer, n);
-        qsizetype end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QString line = QString::fromUtf8(pending.left(end));
-            pending.remove(0, end + 1);
-            driver.run(line);
-        }
-    });
-    return QApplication::exec();
+        });
+    }).detach();
+    const int status = QApplication::exec();
+    sqlite3_close(holder);
+    return status;
 }

@@ -1,5 +1,5 @@
 // A bank of 100,000 questions, far past what a 16-bit count holds: the
-// program starts, moves, marks, counts, composes and exits on it.
+// program starts, moves, marks, counts and composes on it.
 #include "benchbank.h"
 #include "catalogue.h"
 #include "faultsupport.h"
@@ -11,13 +11,11 @@
 #include "testsupport.h"
 #include "windowregistry.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,11 +23,6 @@
 namespace {
 
 constexpr int kRows = 100000;
-
-WindowRegistry &registry()
-{
-    return WindowRegistry::instance();
-}
 
 // Whether a line edit shows the whole of its text.
 bool showsWhole(QLineEdit *box)
@@ -51,10 +44,7 @@ private slots:
     void initTestCase()
     {
         QString error;
-        QVERIFY(m_dir.isValid());
         QVERIFY2(BenchBank::generate(m_dir.path(), kRows, &error), qPrintable(error));
-        const QString db = QDir(m_dir.path()).filePath(QStringLiteral("english.db"));
-        QCOMPARE(queryNumber(db, QStringLiteral("SELECT count(*) FROM zk")), qint64(kRows));
         m_previousDir = QDir::currentPath();
     }
 
@@ -66,13 +56,13 @@ private slots:
         Catalogue::setPathOverride(QString());
     }
 
-    void startMoveMarkComposeSaveAndExit()
+    void startMoveMarkAndCompose()
     {
         QDir::setCurrent(m_dir.path());
         Catalogue::setPathOverride(QDir(m_dir.path()).filePath(QStringLiteral("mulu.txt")));
         const QString db = QDir(m_dir.path()).filePath(QStringLiteral("english.db"));
         // 70,000 answers left from an earlier run that did not end well: counts
-        // past 32767 for the marking window and the exit.
+        // past 32767 for the marking window.
         QVERIFY(execSql(db, QStringLiteral("UPDATE zk SET \"批阅\" = CASE WHEN rowid <= 40000 THEN 1 ELSE 2 END, "
                                            "\"作答\" = 'A' WHERE rowid <= 70000")));
 
@@ -102,7 +92,7 @@ private slots:
         const qint64 wrong = queryNumber(db, QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" = 2"));
         QCOMPARE(right + wrong, qint64(70001));
         clickButton(form1, QStringLiteral("Command6"));
-        auto *form2 = registry().findWindow<MarkingWindow>(QStringLiteral("Form2"));
+        auto *form2 = WindowRegistry::instance().findWindow<MarkingWindow>(QStringLiteral("Form2"));
         QVERIFY(form2);
         clickButton(form2, QStringLiteral("Command6"));
         QCOMPARE(form2->rightBox()->text(), QString::number(right));
@@ -120,7 +110,7 @@ private slots:
         emit form1->categoryList()->activated(0);
         QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共100000题"));
         clickButton(form1, QStringLiteral("Command7"));
-        auto *form3 = registry().findWindow<CompositionWindow>(QStringLiteral("Form3"));
+        auto *form3 = WindowRegistry::instance().findWindow<CompositionWindow>(QStringLiteral("Form3"));
         QVERIFY(form3);
         QCOMPARE(form3->bankSizeShown()->text(), QStringLiteral("100000"));
         QVERIFY(showsWhole(form3->bankSizeShown()));
@@ -137,15 +127,10 @@ private slots:
         clickButton(form3, QStringLiteral("Command7"));
         QVERIFY(form3->manualPaperBox()->toPlainText().startsWith(QStringLiteral("\n1.")));
 
-        // Back, and out: every one of the 70,001 marks reset.
+        // Back (the exit's reset of 100,000 marks is tst_processfaults' to check).
         form3->tabs()->setCurrentIndex(0);
         clickButton(form3, QStringLiteral("Command1"));
         QCOMPARE(form1->positionBox()->text(), QStringLiteral("第1题 共100000题"));
-        MessageBox::queueAnswer(MessageBox::Yes);
-        clickButton(form1, QStringLiteral("Command8"));
-        QTRY_VERIFY_WITH_TIMEOUT(programEnded(), 10000);
-        QCOMPARE(queryNumber(db, QStringLiteral("SELECT count(*) FROM zk WHERE \"批阅\" <> 0 OR \"作答\" <> 'E'")), qint64(0));
-        QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
     }
 
 private:
