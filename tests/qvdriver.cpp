@@ -40,15 +40,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlDatabase>
+#include <QSocketNotifier>
 #include <QSqlDriver>
 #include <QTimer>
 
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <iostream>
-#include <string>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -234,18 +232,24 @@ int main(int argc, char *argv[])
         QCoreApplication::exit(0);
     });
 
-    // The commands are read on a thread of their own and run in turn by the event loop.
-    std::thread([] {
-        std::string line;
-        while (std::getline(std::cin, line)) {
-            const QString text = QString::fromStdString(line);
-            QMetaObject::invokeMethod(qApp, [text] { answer(handle(text.section(' ', 0, 0), text.section(' ', 1))); });
-        }
-        QMetaObject::invokeMethod(qApp, [] { // the test has gone: end as a log-off would
+    // One command a line, run in turn by the event loop.
+    QByteArray pending;
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        char buffer[4096];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) { // the test has gone: end as a log-off would
+            input.setEnabled(false);
             WindowRegistry::instance().unload(QStringLiteral("Form1"));
             QCoreApplication::exit(0);
-        });
-    }).detach();
+            return;
+        }
+        pending.append(buffer, n);
+        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1)) {
+            const QString text = QString::fromUtf8(pending.left(end));
+            answer(handle(text.section(' ', 0, 0), text.section(' ', 1)));
+        }
+    });
     const int status = QApplication::exec();
     sqlite3_close(holder);
     return status;
