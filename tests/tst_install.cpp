@@ -105,9 +105,9 @@ private slots:
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkpath(QStringLiteral("share/quorvane")));
         QString error;
-        QVERIFY2(BankBuilder::createBank(root.filePath(QStringLiteral("share/quorvane/english.db")), sampleRows(3), &error),
-                 qPrintable(error));
-        QFile::setPermissions(root.filePath(QStringLiteral("share/quorvane/english.db")), QFile::ReadOwner);
+        const QString bundled = root.filePath(QStringLiteral("share/quorvane/english.db"));
+        QVERIFY2(BankBuilder::createBank(bundled, sampleRows(3), &error), qPrintable(error));
+        QFile::setPermissions(bundled, QFile::ReadOwner);
         const QString program = root.filePath(QStringLiteral("bin"));
         const QString previous = QDir::currentPath();
 
@@ -155,6 +155,7 @@ private:
     QString installed(const QString &path) const { return QDir(m_prefix.path()).filePath(path); }
 
     QTemporaryDir m_prefix;
+
 };
 
 QTEST_MAIN(TestInstall)
