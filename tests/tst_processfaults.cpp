@@ -127,9 +127,8 @@ qint64 marksWithTheirRecords(const QString &dbPath)
 // Waits for the program asked to exit to end by itself, cleanly.
 void exitsCleanly(DriverProcess &program)
 {
-    QCOMPARE(program.readLine(), QStringLiteral("ok"));
-    QCOMPARE(program.readLine(), QStringLiteral("reset done"));
-    QCOMPARE(program.readLine(), QStringLiteral("ended"));
+    for (const char *line : {"ok", "reset done", "ended"})
+        QCOMPARE(program.readLine(), QString::fromLatin1(line));
     QVERIFY(program.process().state() == QProcess::NotRunning || program.process().waitForFinished(60000));
     QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.process().exitCode(), 0);
@@ -245,12 +244,11 @@ void TestProcessFaults::twoInstancesStoreAtOnceAndSeeEachOthersRows()
     RunOnCopy run;
     DriverProcess &a = run.program;
     DriverProcess b(run.dir.path());
-    const QString db = run.db;
     QCOMPARE(run.start(m_small.path()), QStringLiteral("ok 第1题 共400题"));
     QVERIFY(b.start());
     QCOMPARE(b.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共400题"));
     const QString others = QStringLiteral("rowid <> 200");
-    const QString before = fingerprint(db, kTexts, others);
+    const QString before = fingerprint(run.db, kTexts, others);
 
     // A answers questions 1 to 199 while B answers 201 to 399, both storing a row on every move: nothing is lost.
     QCOMPARE(b.ask(QStringLiteral("skip 200")), QStringLiteral("ok 第201题 共400题"));
@@ -258,19 +256,18 @@ void TestProcessFaults::twoInstancesStoreAtOnceAndSeeEachOthersRows()
     b.send(QStringLiteral("picks 199"));
     QCOMPARE(a.readLine(), QStringLiteral("ok 第200题 共400题"));
     QCOMPARE(b.readLine(), QStringLiteral("ok 第400题 共400题"));
+    const QString inTurn = QStringLiteral("rowid BETWEEN %1 AND %2 AND \"作答\" = substr('ABCD', 1 + (rowid - %1) % 4, 1)");
     for (int first : {1, 201})
-        QCOMPARE(countWhere(db, QStringLiteral("rowid BETWEEN %1 AND %2 AND \"作答\" = substr('ABCD', 1 + (rowid - %1) % 4, 1)")
-                                    .arg(first).arg(first + 198)),
-                 qint64(199));
+        QCOMPARE(countWhere(run.db, inTurn.arg(first).arg(first + 198)), qint64(199));
     // Both recorded every answer (the first made the table), and each sees all.
-    QCOMPARE(marksWithTheirRecords(db), qint64(398));
+    QCOMPARE(marksWithTheirRecords(run.db), qint64(398));
     const QString aRecord = a.ask(QStringLiteral("record"));
     QVERIFY2(aRecord.startsWith(QStringLiteral("ok 398 ")), qPrintable(aRecord));
     QCOMPARE(b.ask(QStringLiteral("record")), aRecord);
 
     // Each marking window counts the other's answers as well.
-    const QString counted = QStringLiteral("ok %1 %2").arg(countWhere(db, QStringLiteral("\"批阅\" = 1")))
-                                .arg(countWhere(db, QStringLiteral("\"批阅\" = 2")));
+    const QString counted = QStringLiteral("ok %1 %2").arg(countWhere(run.db, QStringLiteral("\"批阅\" = 1")))
+                                .arg(countWhere(run.db, QStringLiteral("\"批阅\" = 2")));
     QCOMPARE(a.ask(QStringLiteral("marking")), counted);
     QCOMPARE(b.ask(QStringLiteral("marking")), counted);
 
@@ -298,10 +295,10 @@ void TestProcessFaults::twoInstancesStoreAtOnceAndSeeEachOthersRows()
     b.send(QStringLiteral("exit"));
     exitsCleanly(a);
     exitsCleanly(b);
-    QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
-    QCOMPARE(fingerprint(db, kMarks), QStringLiteral("0/0/400"));
-    QCOMPARE(countWhere(db, QStringLiteral("\"试题\" = '由甲改过的第二百题' || char(10) || '(A) a (B) b'")), qint64(1));
-    QCOMPARE(fingerprint(db, kTexts, others), before); // no other row changed
+    QCOMPARE(integrityCheck(run.db), QStringLiteral("ok"));
+    QCOMPARE(fingerprint(run.db, kMarks), QStringLiteral("0/0/400"));
+    QCOMPARE(countWhere(run.db, QStringLiteral("\"试题\" = '由甲改过的第二百题' || char(10) || '(A) a (B) b'")), qint64(1));
+    QCOMPARE(fingerprint(run.db, kTexts, others), before); // no other row changed
 }
 
 QTEST_GUILESS_MAIN(TestProcessFaults)
