@@ -3,7 +3,7 @@
 #include "testsupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -117,13 +117,11 @@ void DriverProcess::send(const QString &command)
 
 QString DriverProcess::readLine(int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
+    const QDeadlineTimer deadline(timeoutMs);
     while (!m_process.canReadLine()) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0 || m_process.state() == QProcess::NotRunning)
+        // False once the time is up or the program has ended (what it wrote last is read all the same).
+        if (!m_process.waitForReadyRead(int(deadline.remainingTime())) && !m_process.canReadLine())
             return QStringLiteral("<none>");
-        m_process.waitForReadyRead(int(qMin<qint64>(left, 1000)));
     }
     return QString::fromUtf8(m_process.readLine()).trimmed();
 }
@@ -136,21 +134,20 @@ QString DriverProcess::ask(const QString &command, int timeoutMs)
 
 void DriverProcess::kill()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.kill();
+    m_process.kill(); // nothing happens to a program that has ended
     m_process.waitForFinished(10000);
 }
 
 QString integrityCheck(const QString &dbPath)
 {
-    return withTestConnection(dbPath, [](QSqlDatabase &db) {
+    return queryText(dbPath, QStringLiteral("SELECT group_concat(integrity_check, char(10)) FROM pragma_integrity_check"));
+}
+
+QString queryText(const QString &dbPath, const QString &sql)
+{
+    return withTestConnection(dbPath, [&](QSqlDatabase &db) {
         QSqlQuery q(db);
-        QStringList lines; // none when it cannot even be checked
-        q.exec(QStringLiteral("PRAGMA integrity_check"));
-        while (q.next())
-            lines << q.value(0).toString();
-        return lines.join(QLatin1Char('\n'));
+        return (q.exec(sql) && q.next()) ? q.value(0).toString() : QString();
     });
 }
 

@@ -5,12 +5,10 @@
 
 #include <sys/resource.h>
 
-// Helpers that make real faults happen under a test: files that cannot be
-// written, a file system that is full, the program as a second process.
+// Helpers that make real faults happen under a test: unwritable files, a full file system, a second process.
 
-// File access as an ordinary user for the scope: a root process (containers,
-// CI) may write any file whatever its permissions, so for root the file-system
-// user and group of this thread become nobody's (65534) until the scope ends.
+// File access as an ordinary user for the scope: root may write any file whatever its permissions, so for
+// root the file-system user and group of this thread become nobody's (65534) until the scope ends.
 class OrdinaryFileAccess
 {
 public:
@@ -18,8 +16,7 @@ public:
     ~OrdinaryFileAccess();
     Q_DISABLE_COPY(OrdinaryFileAccess)
 
-    // False when root could not switch (no CAP_SETUID): permissions would
-    // then not apply and the test must not pretend they do.
+    // False when root could not switch (no CAP_SETUID): permissions would not apply.
     bool active() const { return m_active; }
 
 private:
@@ -27,12 +24,10 @@ private:
     bool m_active = false;
 };
 
-// Whether a file can be opened for writing (or, for a folder, a file created
-// in it) by the calling thread as it stands; touches nothing that exists.
+// Whether the calling thread may write a file (or create one in a folder); touches nothing that exists.
 bool canWrite(const QString &path);
 
-// The largest file this process may write lowered for the scope, so that a
-// write fails half-way whatever the privileges of the user running the tests.
+// The largest file this process may write, lowered for the scope: a write fails half-way even for root.
 class FileSizeLimit
 {
 public:
@@ -46,9 +41,8 @@ private:
     bool m_active = false;
 };
 
-// A tiny file system (tmpfs of the given size) mounted on an empty folder,
-// in a mount namespace private to this thread, so that nothing outside the
-// test ever sees it. mounted() is false where mounting is not allowed.
+// A tmpfs of the given size mounted on an empty folder in a mount namespace private to this thread, so that
+// nothing outside the test sees it; mounted() is false where mounting is not allowed.
 class TinyFileSystem
 {
 public:
@@ -67,8 +61,7 @@ private:
     QString m_why;
 };
 
-// The program's windows in a process of their own (qvdriver), in a working
-// folder of the test's choosing, driven by the commands of qvdriver.cpp.
+// The program's windows in a process of their own (qvdriver), driven by the commands of qvdriver.cpp.
 class DriverProcess
 {
 public:
@@ -82,10 +75,6 @@ public:
     void send(const QString &command);
     // Waits for the next line of output.
     QString readLine(int timeoutMs = 60000);
-    bool waitForEnd(int timeoutMs = 60000)
-    {
-        return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
-    }
     void kill();
     QProcess &process() { return m_process; }
 
@@ -93,9 +82,10 @@ private:
     QProcess m_process;
 };
 
-// PRAGMA integrity_check of a bank, through a connection of its own.
+// PRAGMA integrity_check of a bank, its lines joined, through a connection of its own.
 QString integrityCheck(const QString &dbPath);
-// One query's single value, through a connection of its own.
+// One query's single value (as text: empty, as a number: -1 when there is none), through a connection of its own.
+QString queryText(const QString &dbPath, const QString &sql);
 qint64 queryNumber(const QString &dbPath, const QString &sql);
 // Runs one statement, through a connection of its own.
 bool execSql(const QString &dbPath, const QString &sql);

@@ -1,28 +1,22 @@
-// qvdriver: the program's windows, offscreen, in a process of their own, for
-// tests that need the program beside themselves: two instances on one bank,
-// a kill in the middle of the exit, another program holding the bank locked.
-// It runs in its working folder (the bank's, with mulu.txt there); message
-// boxes are answered by their default button and recorded.
+// qvdriver: the program's windows, offscreen, in a process of their own, for tests that need the program beside
+// themselves: two instances on one bank, a kill in the middle of the exit, another program holding the bank
+// locked. It runs in its working folder (the bank's, with mulu.txt); message boxes take their default button.
 //
-// One command per line on stdin, one answer line on stdout ("ok ...", or
-// "error ..."); texts carry LF as \n. These answer "ok <Text2>", the position:
-//   start (shows PracticeWindow), click NAME (PracticeWindow's button NAME),
-//   picks N (N times: pick A, B, C, D in turn, 下一题), skip N (N times 下一题),
-//   all (the whole-bank entry of the category list), explain N TEXT (修改解析
-//   to N times TEXT, then 下一题). The others:
+// One command a line on stdin, one answer line on stdout ("ok ..." or "error ..."); texts carry LF as \n.
+// These answer "ok <Text2>", the position: start (shows PracticeWindow), click NAME (its button NAME), picks N
+// (N times: pick A, B, C, D in turn, 下一题), skip N (N times 下一题), all (the whole-bank entry of the category
+// list), explain N TEXT (修改解析 to N times TEXT, then 下一题). The others:
 //   marking        自动阅卷, the marking window's 自动阅卷, 继续练习 -> ok <right> <wrong>
 //   picked         the letter of the checked option       -> ok <A..D or ->
 //   edit TEXT      corrects the question text (修改试题)    -> ok
 //   question       the question box's text                -> ok <text>
 //   messages       the message boxes shown since last asked -> ok <count> <text> | <text> ...
-//   exit           answers ok, then 退出系统 and Yes; prints "ended" when the program ends
-//   hold [MS]      another program's write transaction (BEGIN IMMEDIATE, UPDATE),
-//                  ended by itself after MS milliseconds if given -> ok
+//   exit           answers ok, then 退出系统 and Yes: "reset done", and "ended" when the program ends
+//   hold [MS]      another program's write transaction (BEGIN IMMEDIATE, UPDATE), ended after MS ms if given -> ok
 //   release        ends it (COMMIT)                       -> ok
 //   record         opens 学习记录                   -> ok <answers> <right> <days> <notebook>
-//   stall WHERE    the practice window's next store stops, prints "stalled" and
-//                  waits to be killed: WHERE is zk (its row updated), lx (its
-//                  record inserted) or commit (both, before the commit) -> ok
+//   stall WHERE    the next store stops, prints "stalled" and waits to be killed: WHERE is zk (its row
+//                  updated), lx (its record inserted) or commit (both, before the commit) -> ok
 #include "catalogue.h"
 #include "learningrecordwindow.h"
 #include "practicewindow.h"

@@ -1,7 +1,5 @@
-// The program as a process of its own (qvdriver): killed in the middle of the
-// exit's mark reset on a bank of 100,000 rows, in the middle of storing a
-// corrected explanation and in the middle of storing an answer with its
-// record, and two instances on one bank.
+// The program as a process of its own (qvdriver): killed in the middle of the exit's mark reset on a bank of
+// 100,000 rows, of storing a corrected explanation and of storing an answer with its record; two instances on one bank.
 #include "benchbank.h"
 #include "faultsupport.h"
 #include "testsupport.h"
@@ -10,8 +8,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -30,11 +26,7 @@ const QString kMarks = QStringLiteral("sum(\"批阅\" = 1) || '/' || sum(\"批�
 // A summary (kTexts, kMarks) of the rows of a bank.
 QString fingerprint(const QString &dbPath, const QString &of = kTexts, const QString &rows = QStringLiteral("1"))
 {
-    const QString sql = QStringLiteral("SELECT %1 FROM zk WHERE %2").arg(of, rows);
-    return withTestConnection(dbPath, [&](QSqlDatabase &db) {
-        QSqlQuery q(db);
-        return (q.exec(sql) && q.next()) ? q.value(0).toString() : QString();
-    });
+    return queryText(dbPath, QStringLiteral("SELECT %1 FROM zk WHERE %2").arg(of, rows));
 }
 
 qint64 countWhere(const QString &dbPath, const QString &condition)
@@ -42,8 +34,7 @@ qint64 countWhere(const QString &dbPath, const QString &condition)
     return queryNumber(dbPath, QStringLiteral("SELECT count(*) FROM zk WHERE ") + condition);
 }
 
-// Checks a condition again and again until it holds (a tight loop: the
-// moment to catch lasts a fraction of a second).
+// Checks a condition until it holds, in a tight loop: the moment to catch lasts a fraction of a second.
 bool pollUntil(const std::function<bool()> &condition, int timeoutMs = 120000)
 {
     QElapsedTimer clock;
@@ -66,7 +57,6 @@ struct RunOnCopy
 {
     QTemporaryDir dir;
     QString db = bankIn(dir.path());
-    QString log = db + QStringLiteral("-wal");
     DriverProcess program{dir.path()};
 
     // Copies the bank of `source`, starts the program; its first position.
@@ -100,7 +90,7 @@ void killDuringAStore(const QString &source, const QString &started, const QStri
             QCOMPARE(run.program.readLine(), QStringLiteral("ok")); // said before the reset starts
         qint64 log = 0;
         QVERIFY(part == 0.0 || pollUntil([&] {
-            log = qMax(log, QFileInfo(run.log).size());
+            log = qMax(log, QFileInfo(run.db + QStringLiteral("-wal")).size());
             QProcess &program = run.program.process();
             if (part == 1.0)
                 return program.canReadLine() || (program.waitForReadyRead(0) && program.canReadLine());
@@ -123,9 +113,8 @@ void killDuringAStore(const QString &source, const QString &started, const QStri
     }
 }
 
-// Every mark has its record and every record its mark, with the same letter:
-// the number of such pairs, or -1 when they differ. A bank without lx has none
-// (its queries fail).
+// Every mark has its record and every record its mark, with the same letter: the number of such pairs, or -1
+// when they differ. A bank without lx has none (its queries fail).
 qint64 marksWithTheirRecords(const QString &dbPath)
 {
     const qint64 marked = countWhere(dbPath, QStringLiteral("\"批阅\" <> 0"));
@@ -138,10 +127,9 @@ qint64 marksWithTheirRecords(const QString &dbPath)
 // Waits for the program asked to exit to end by itself, cleanly.
 void exitsCleanly(DriverProcess &program)
 {
-    QCOMPARE(program.readLine(), QStringLiteral("ok"));
-    QCOMPARE(program.readLine(), QStringLiteral("reset done"));
-    QCOMPARE(program.readLine(), QStringLiteral("ended"));
-    QVERIFY(program.waitForEnd());
+    for (const char *line : {"ok", "reset done", "ended"})
+        QCOMPARE(program.readLine(), QString::fromLatin1(line));
+    QVERIFY(program.process().state() == QProcess::NotRunning || program.process().waitForFinished(60000));
     QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.process().exitCode(), 0);
 }
@@ -160,7 +148,7 @@ private slots:
 
 private:
     QTemporaryDir m_big; // 100,000 rows, every one marked, made once
-    QTemporaryDir m_small; // 40 rows, question 1 with an explanation
+    QTemporaryDir m_small; // 400 rows, question 1 with an explanation
     QString m_fingerprint;
 };
 
@@ -168,7 +156,7 @@ void TestProcessFaults::initTestCase()
 {
     QString error;
     QVERIFY2(BenchBank::generate(m_big.path(), 100000, &error), qPrintable(error));
-    QVERIFY2(BenchBank::generate(m_small.path(), 40, &error), qPrintable(error));
+    QVERIFY2(BenchBank::generate(m_small.path(), 400, &error), qPrintable(error));
     QVERIFY(execSql(bankIn(m_small.path()), QStringLiteral("INSERT INTO jx VALUES (1, '旧的解析')")));
     const QString db = bankIn(m_big.path());
     QVERIFY(execSql(db, QStringLiteral("UPDATE zk SET \"批阅\" = 1 + rowid % 2, \"作答\" = substr('ABCD', 1 + rowid % 4, 1)")));
@@ -178,9 +166,8 @@ void TestProcessFaults::initTestCase()
 
 void TestProcessFaults::aKillDuringTheExitResetLeavesAllOrNone()
 {
-    // The bank is whole, its texts untouched, and the marks all reset or all
-    // as they were; killed as the exit starts, through the reset and as the
-    // committed reset is copied into the bank.
+    // The bank is whole, its texts untouched, and the marks all reset or all as they were; killed as the exit
+    // starts, through the reset and as the committed reset is copied into the bank.
     const QString started = QStringLiteral("ok 第1题 共100000题");
     int killedHalfWay = 0;
     const auto check = [&](RunOnCopy &run, double part, bool finished) {
@@ -210,9 +197,8 @@ void TestProcessFaults::aKillDuringTheExitResetLeavesAllOrNone()
 
 void TestProcessFaults::aKillDuringTheStoreOfAnExplanationLeavesOldOrNew()
 {
-    // Question 1's explanation corrected from a short one to one of about
-    // 6 MB, stored by "下一题": long enough to kill the program while the
-    // store is being written.
+    // Question 1's explanation corrected from a short one to one of about 6 MB, stored by "下一题": long enough
+    // to kill the program while the store is being written.
     const int times = 150000;
     const QString line = QStringLiteral("先找时间状语，再定时态。");
     const QString isOld = QStringLiteral("SELECT count(*) FROM jx WHERE \"题号\" = 1 AND \"解析\" = '旧的解析'");
@@ -228,22 +214,21 @@ void TestProcessFaults::aKillDuringTheStoreOfAnExplanationLeavesOldOrNew()
         if (part < 0 || finished)
             QCOMPARE(stored, qint64(1)); // in the bank file only once committed
     };
-    killDuringAStore(m_small.path(), QStringLiteral("ok 第1题 共40题"), QStringLiteral("explain %1 %2\\n").arg(times).arg(line),
-                     QStringLiteral("ok 第2题 共40题"), {0.05, 0.5, 0.95, -1.0}, check, killedHalfWay);
+    killDuringAStore(m_small.path(), QStringLiteral("ok 第1题 共400题"), QStringLiteral("explain %1 %2\\n").arg(times).arg(line),
+                     QStringLiteral("ok 第2题 共400题"), {0.05, 0.5, 0.95, -1.0}, check, killedHalfWay);
     QVERIFY2(killedHalfWay >= 1, "no kill fell in the middle of the store");
 }
 
 void TestProcessFaults::aKillDuringAStoreKeepsTheMarkAndItsRecordTogether()
 {
-    // Stopped inside the first store (which makes the record table) and inside
-    // the next one, after the row's update, after the record's insert and just
-    // before the commit, then killed: neither is in the bank (the answer stored
-    // before is, with its record).
+    // Stopped inside the first store (which makes the record table) and inside the next one, after the row's
+    // update, after the record's insert and just before the commit, then killed: neither is in the bank (the
+    // answer stored before is, with its record).
     for (const int before : {0, 1}) {
         for (const QString &where : {QStringLiteral("zk"), QStringLiteral("lx"), QStringLiteral("commit")}) {
             RunOnCopy run;
-            QCOMPARE(run.start(m_small.path()), QStringLiteral("ok 第1题 共40题"));
-            QCOMPARE(run.program.ask(QStringLiteral("picks %1").arg(before)), QStringLiteral("ok 第%1题 共40题").arg(before + 1));
+            QCOMPARE(run.start(m_small.path()), QStringLiteral("ok 第1题 共400题"));
+            QCOMPARE(run.program.ask(QStringLiteral("picks %1").arg(before)), QStringLiteral("ok 第%1题 共400题").arg(before + 1));
             QCOMPARE(run.program.ask(QStringLiteral("stall ") + where), QStringLiteral("ok"));
             QCOMPARE(run.program.ask(QStringLiteral("picks 1")), QStringLiteral("stalled"));
             run.program.kill();
@@ -256,39 +241,33 @@ void TestProcessFaults::aKillDuringAStoreKeepsTheMarkAndItsRecordTogether()
 
 void TestProcessFaults::twoInstancesStoreAtOnceAndSeeEachOthersRows()
 {
-    QTemporaryDir dir;
-    const QString db = bankIn(dir.path());
-    QString error;
-    QVERIFY2(BenchBank::generate(dir.path(), 400, &error), qPrintable(error));
-    DriverProcess a(dir.path());
-    DriverProcess b(dir.path());
-    for (DriverProcess *p : {&a, &b}) {
-        QVERIFY(p->start());
-        QCOMPARE(p->ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共400题"));
-    }
+    RunOnCopy run;
+    DriverProcess &a = run.program;
+    DriverProcess b(run.dir.path());
+    QCOMPARE(run.start(m_small.path()), QStringLiteral("ok 第1题 共400题"));
+    QVERIFY(b.start());
+    QCOMPARE(b.ask(QStringLiteral("start")), QStringLiteral("ok 第1题 共400题"));
     const QString others = QStringLiteral("rowid <> 200");
-    const QString before = fingerprint(db, kTexts, others);
+    const QString before = fingerprint(run.db, kTexts, others);
 
-    // A answers questions 1 to 199 while B answers 201 to 399, both storing
-    // a row on every move, at the same time: nothing is lost.
+    // A answers questions 1 to 199 while B answers 201 to 399, both storing a row on every move: nothing is lost.
     QCOMPARE(b.ask(QStringLiteral("skip 200")), QStringLiteral("ok 第201题 共400题"));
     a.send(QStringLiteral("picks 199"));
     b.send(QStringLiteral("picks 199"));
     QCOMPARE(a.readLine(), QStringLiteral("ok 第200题 共400题"));
     QCOMPARE(b.readLine(), QStringLiteral("ok 第400题 共400题"));
+    const QString inTurn = QStringLiteral("rowid BETWEEN %1 AND %2 AND \"作答\" = substr('ABCD', 1 + (rowid - %1) % 4, 1)");
     for (int first : {1, 201})
-        QCOMPARE(countWhere(db, QStringLiteral("rowid BETWEEN %1 AND %2 AND \"作答\" = substr('ABCD', 1 + (rowid - %1) % 4, 1)")
-                                    .arg(first).arg(first + 198)),
-                 qint64(199));
+        QCOMPARE(countWhere(run.db, inTurn.arg(first).arg(first + 198)), qint64(199));
     // Both recorded every answer (the first made the table), and each sees all.
-    QCOMPARE(marksWithTheirRecords(db), qint64(398));
+    QCOMPARE(marksWithTheirRecords(run.db), qint64(398));
     const QString aRecord = a.ask(QStringLiteral("record"));
     QVERIFY2(aRecord.startsWith(QStringLiteral("ok 398 ")), qPrintable(aRecord));
     QCOMPARE(b.ask(QStringLiteral("record")), aRecord);
 
     // Each marking window counts the other's answers as well.
-    const QString counted = QStringLiteral("ok %1 %2").arg(countWhere(db, QStringLiteral("\"批阅\" = 1")))
-                                .arg(countWhere(db, QStringLiteral("\"批阅\" = 2")));
+    const QString counted = QStringLiteral("ok %1 %2").arg(countWhere(run.db, QStringLiteral("\"批阅\" = 1")))
+                                .arg(countWhere(run.db, QStringLiteral("\"批阅\" = 2")));
     QCOMPARE(a.ask(QStringLiteral("marking")), counted);
     QCOMPARE(b.ask(QStringLiteral("marking")), counted);
 
@@ -307,8 +286,7 @@ void TestProcessFaults::twoInstancesStoreAtOnceAndSeeEachOthersRows()
     QCOMPARE(a.ask(QStringLiteral("skip 202")), QStringLiteral("ok 第203题 共400题"));
     QCOMPARE(a.ask(QStringLiteral("picked")), QStringLiteral("ok C"));
 
-    // Nothing went wrong on either side (the marking's comment was all that
-    // was said), and both end at once.
+    // Nothing went wrong on either side (the marking's comment was all that was said), and both end at once.
     for (DriverProcess *p : {&a, &b}) {
         const QString said = p->ask(QStringLiteral("messages"));
         QVERIFY2(said.startsWith(QStringLiteral("ok 1 ")) && !said.contains(QStringLiteral("题库")), qPrintable(said));
@@ -317,10 +295,10 @@ void TestProcessFaults::twoInstancesStoreAtOnceAndSeeEachOthersRows()
     b.send(QStringLiteral("exit"));
     exitsCleanly(a);
     exitsCleanly(b);
-    QCOMPARE(integrityCheck(db), QStringLiteral("ok"));
-    QCOMPARE(fingerprint(db, kMarks), QStringLiteral("0/0/400"));
-    QCOMPARE(countWhere(db, QStringLiteral("\"试题\" = '由甲改过的第二百题' || char(10) || '(A) a (B) b'")), qint64(1));
-    QCOMPARE(fingerprint(db, kTexts, others), before); // no other row changed
+    QCOMPARE(integrityCheck(run.db), QStringLiteral("ok"));
+    QCOMPARE(fingerprint(run.db, kMarks), QStringLiteral("0/0/400"));
+    QCOMPARE(countWhere(run.db, QStringLiteral("\"试题\" = '由甲改过的第二百题' || char(10) || '(A) a (B) b'")), qint64(1));
+    QCOMPARE(fingerprint(run.db, kTexts, others), before); // no other row changed
 }
 
 QTEST_GUILESS_MAIN(TestProcessFaults)
