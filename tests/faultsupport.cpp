@@ -9,13 +9,9 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
-#include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/fsuid.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 static constexpr uid_t kNobody = 65534;
@@ -58,42 +54,6 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes)
     rlimit lowered = m_old;
     lowered.rlim_cur = bytes;
     m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-}
-
-TinyFileSystem::TinyFileSystem(const QString &folder, int kibibytes) : m_folder(folder)
-{
-    const QByteArray target = QFile::encodeName(folder);
-    const QByteArray options = "size=" + QByteArray::number(kibibytes) + "k,mode=0777";
-    const auto failed = [this](const char *step) {
-        m_why = QStringLiteral("%1: %2").arg(QLatin1String(step), QString::fromLocal8Bit(std::strerror(errno)));
-        return true;
-    };
-    // Nothing mounted after the private remount reaches the namespace of the rest of the system.
-    if ((unshare(CLONE_NEWNS) != 0 && failed("unshare"))
-        || (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 && failed("private mounts"))
-        || (mount("tmpfs", target.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0 && failed("mount")))
-        return;
-    m_mounted = true;
-}
-
-TinyFileSystem::~TinyFileSystem()
-{
-    if (m_mounted)
-        umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
-}
-
-qint64 TinyFileSystem::fill(const QString &fileName)
-{
-    QFile filler(QDir(m_folder).filePath(fileName));
-    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return -1;
-    // Blocks, then the last partial one byte by byte, so that not one byte is left.
-    for (const qint64 blockSize : {4096, 1}) {
-        const QByteArray block(blockSize, 'f');
-        while (filler.write(block) > 0)
-            continue;
-    }
-    return filler.size();
 }
 
 DriverProcess::DriverProcess(const QString &workingFolder)

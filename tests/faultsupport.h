@@ -41,26 +41,6 @@ private:
     bool m_active = false;
 };
 
-// A tmpfs of the given size mounted on an empty folder in a mount namespace private to this thread, so that
-// nothing outside the test sees it; mounted() is false where mounting is not allowed.
-class TinyFileSystem
-{
-public:
-    TinyFileSystem(const QString &folder, int kibibytes);
-    ~TinyFileSystem();
-    Q_DISABLE_COPY(TinyFileSystem)
-
-    bool mounted() const { return m_mounted; }
-    QString why() const { return m_why; }
-    // Fills what room is left with a file of this name; its size.
-    qint64 fill(const QString &fileName);
-
-private:
-    QString m_folder;
-    bool m_mounted = false;
-    QString m_why;
-};
-
 // The program's windows in a process of their own (qvdriver), driven by the commands of qvdriver.cpp.
 class DriverProcess
 {
