@@ -2,7 +2,6 @@
 
 #include "testsupport.h"
 
-#include <QDir>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
