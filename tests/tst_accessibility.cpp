@@ -36,8 +36,7 @@ QRect blockAt(const QWidget *w, int depth)
     return inWindow(depth < frames.size() ? frames.at(depth) : w);
 }
 
-// Reading order by recursive cuts: split at the widest free strip running right across the controls (between
-// rows or between columns), the upper or left part read first, each part in the same way.
+// Reading order by recursive cuts at the widest free strip across the controls, upper or left part first.
 QList<QWidget *> readingOrder(QList<QWidget *> widgets, int depth = 0)
 {
     if (widgets.size() < 2)
@@ -143,8 +142,7 @@ private slots:
 void TestAccessibility::everyWayOfPickingOrEditingIsTheSameUserAction()
 {
     TempBank bank(sampleRows(3)); // question 1: answer A
-    PracticeWindow *form = openPracticeWindow();
-    form->show();
+    PracticeWindow *form = showPracticeWindow();
     QSignalSpy picks(form, &PracticeWindow::pickRecorded);
     const auto action = [form](int k) {
         return QAccessible::queryAccessibleInterface(form->optionButton(k))->actionInterface();
@@ -153,7 +151,6 @@ void TestAccessibility::everyWayOfPickingOrEditingIsTheSameUserAction()
     QVERIFY(form->optionButton(2)->isChecked());
     QCOMPARE(picks.count(), 1);
     QCOMPARE(form->cursor()->field(BankSchema::Picked).toString(), QStringLiteral("C"));
-    QCOMPARE(form->cursor()->field(BankSchema::Mark).toInt(), int(BankSchema::Wrong));
 
     QTest::keyClick(form->optionButton(2), Qt::Key_Space); // C again: marked again
     QCOMPARE(picks.count(), 2);
@@ -167,7 +164,6 @@ void TestAccessibility::everyWayOfPickingOrEditingIsTheSameUserAction()
 
     form->showNextQuestion();
     QCOMPARE(bank.stored(1, QStringLiteral("作答")).toString(), QStringLiteral("A"));
-    QCOMPARE(bank.stored(1, QStringLiteral("批阅")).toInt(), int(BankSchema::Right));
 
     // A box set back to what was loaded changes nothing: another program's correction of the row is kept.
     const QVariant second = bank.stored(2, QStringLiteral("试题"));
@@ -195,8 +191,7 @@ void TestAccessibility::everyWayOfPickingOrEditingIsTheSameUserAction()
 void TestAccessibility::everyWindowTabsInReadingOrderAndNamesItsBoxes()
 {
     TempBank bank(sampleRows(12), {QStringLiteral("全部中考试题"), QStringLiteral("甲类")});
-    PracticeWindow *form1 = openPracticeWindow();
-    form1->show();
+    PracticeWindow *form1 = showPracticeWindow();
     form1->optionButton(0)->click(); // a recorded answer fills the record's table, which Tab must pass in one step
     form1->showNextQuestion();
     form1->editQuestion(); // Tab leaves the question box while it is edited, too
@@ -206,14 +201,11 @@ void TestAccessibility::everyWindowTabsInReadingOrderAndNamesItsBoxes()
          QStringList{QStringLiteral("Form1"), QStringLiteral("Form3")} + registry.registeredNames()) {
         QWidget *window = registry.show(name);
         QVERIFY2(window, qPrintable(name));
-        const QList<QTabWidget *> tabs = window->findChildren<QTabWidget *>();
-        if (tabs.isEmpty())
-            checkTabOrderAndNames(window, name);
-        for (QTabWidget *tab : tabs) {
-            for (int page = 0; page < tab->count(); ++page) {
-                tab->setCurrentIndex(page);
-                checkTabOrderAndNames(window, name + QStringLiteral(" page %1").arg(page));
-            }
+        QTabWidget *tabs = window->findChild<QTabWidget *>(); // one at most: every page is walked
+        for (int page = 0; page < (tabs ? tabs->count() : 1); ++page) {
+            if (tabs)
+                tabs->setCurrentIndex(page);
+            checkTabOrderAndNames(window, name + QStringLiteral(" page %1").arg(page));
         }
         if (QTest::currentTestFailed())
             return;

@@ -78,8 +78,7 @@ private slots:
     void cleanup() { closeAllWindows(); }
 
     void keptBackUntilAPickOrTheAnswerIsShownAndFollowsTheSets();
-    void editsAreStoredWhenTheRowIsLeft();
-    void aReadOnlyBankGetsNoTableAndOneMessage();
+    void editsAreStoredWhenTheRowIsLeftButAReadOnlyBankGetsNoTableAndOneMessage();
 };
 
 void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownAndFollowsTheSets()
@@ -109,7 +108,6 @@ void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownAndFollowsTheSet
         clickButton(form, QStringLiteral("Command3")); // question 1 with its stored pick
     QVERIFY(form->optionButton(2)->isChecked());
     QCOMPARE(headingAndText(w), (QStringList{QStringLiteral("第1题"), explanationOf(1)}));
-    QVERIFY(w->explanationBox()->isReadOnly());
 
     // Asked for again, the same window comes forward; nothing was said, no explanation written.
     QCOMPARE(openExplanation(form), w);
@@ -132,11 +130,42 @@ void TestExplanationWindow::keptBackUntilAPickOrTheAnswerIsShownAndFollowsTheSet
     QCOMPARE(headingAndText(w), (QStringList{QStringLiteral("第1题"), explanationOf(1)}));
 }
 
-void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
+void TestExplanationWindow::editsAreStoredWhenTheRowIsLeftButAReadOnlyBankGetsNoTableAndOneMessage()
 {
     // A bank from before explanations: no table jx.
     TempBank bank(sampleRows(3), kCatalogue);
     QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx")));
+    QVERIFY(QFile::setPermissions(bank.dbPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                                  | QFile::WriteOther | QFile::ExeOther));
+    {
+        OrdinaryFileAccess ordinary;
+        QVERIFY2(ordinary.active(), "the file-system user cannot be switched: permissions would not apply");
+        PracticeWindow *form = openPracticeWindow();
+        form->menuAction(QStringLiteral("XGJX"))->trigger();
+        ExplanationWindow *w = explanationWindow();
+        QTest::keyClicks(w->explanationBox(), QStringLiteral("Cannot be stored."));
+        clickButton(form, QStringLiteral("Command4"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("作答或修改暂时无法存入题库（题库文件是只读的）")));
+
+        // Back on the row, the window shows what is still waiting to be stored.
+        clickButton(form, QStringLiteral("Command3"));
+        clickButton(form, QStringLiteral("Command1"));
+        QCOMPARE(shownText(w), QStringLiteral("Cannot be stored."));
+        QCOMPARE(MessageBox::shown().size(), 1);
+
+        // The exit counts it among the corrections not stored.
+        MessageBox::queueAnswer(MessageBox::Yes);
+        clickButton(form, QStringLiteral("Command8"));
+        QVERIFY2(MessageBox::last().text.contains(QStringLiteral("有1道试题的修改没有存入题库")),
+                 qPrintable(MessageBox::last().text));
+        closeAllWindows();
+    }
+    QVERIFY(!hasExplanationTable(bank));
+    QVERIFY(QFile::setPermissions(bank.dbPath(), QFile::ReadOwner | QFile::WriteOwner));
+    MessageBox::clearShown();
+
     PracticeWindow *form = openPracticeWindow();
     ExplanationWindow *w = openExplanation(form);
     clickButton(form, QStringLiteral("Command1"));
@@ -187,41 +216,6 @@ void TestExplanationWindow::editsAreStoredWhenTheRowIsLeft()
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
-void TestExplanationWindow::aReadOnlyBankGetsNoTableAndOneMessage()
-{
-    TempBank bank(sampleRows(3), kCatalogue);
-    QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx")));
-    QVERIFY(QFile::setPermissions(bank.dbPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                                  | QFile::WriteOther | QFile::ExeOther));
-    {
-        OrdinaryFileAccess ordinary;
-        QVERIFY2(ordinary.active(), "the file-system user cannot be switched: permissions would not apply");
-        QVERIFY(!canWrite(bank.dbPath()));
-        PracticeWindow *form = openPracticeWindow();
-        form->menuAction(QStringLiteral("XGJX"))->trigger();
-        ExplanationWindow *w = explanationWindow();
-        QTest::keyClicks(w->explanationBox(), QStringLiteral("Cannot be stored."));
-        clickButton(form, QStringLiteral("Command4"));
-        QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("作答或修改暂时无法存入题库（题库文件是只读的）")));
-
-        // Back on the row, the window shows what is still waiting to be stored.
-        clickButton(form, QStringLiteral("Command3"));
-        clickButton(form, QStringLiteral("Command1"));
-        QCOMPARE(shownText(w), QStringLiteral("Cannot be stored."));
-        QCOMPARE(MessageBox::shown().size(), 1);
-
-        // The exit counts it among the corrections not stored.
-        MessageBox::queueAnswer(MessageBox::Yes);
-        clickButton(form, QStringLiteral("Command8"));
-        QVERIFY2(MessageBox::last().text.contains(QStringLiteral("有1道试题的修改没有存入题库")),
-                 qPrintable(MessageBox::last().text));
-        closeAllWindows();
-    }
-    QVERIFY(QFile::setPermissions(bank.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QVERIFY(!hasExplanationTable(bank));
-}
 
 QTEST_MAIN(TestExplanationWindow)
 #include "tst_explanationwindow.moc"

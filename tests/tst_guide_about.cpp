@@ -97,13 +97,12 @@ private slots:
                 colours.insert(picture.pixel(x, y));
         QVERIFY2(colours.size() > 10, "the picture is drawn, not blank");
 
-        // Labels and the picture keep their clicks; the window stays.
+        // Labels and the picture keep their clicks, other keys do nothing; the window stays.
         for (const char *name : {"lblTitle", "lblDescription", "Label1", "lblDisclaimer", "Image1"}) {
             QLabel *l = about()->findChild<QLabel *>(QString::fromLatin1(name));
             QTest::mouseClick(l, Qt::LeftButton, {}, l->rect().center());
             QVERIFY2(about(), name);
         }
-        // Other keys do nothing.
         QTest::keyClick(about(), Qt::Key_A);
         QTest::keyClick(about(), Qt::Key_Space);
         QVERIFY(about());
@@ -119,12 +118,11 @@ private slots:
         clickButton(about(), QStringLiteral("cmdOK"));
         QVERIFY(!about());
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-            open->trigger();
-            QTest::keyClick(about()->closeButton(), key);
-            QVERIFY(!about());
-            open->trigger();
-            QTest::keyClick(about(), key);
-            QVERIFY(!about());
+            for (const bool onButton : {true, false}) {
+                open->trigger();
+                QTest::keyClick(onButton ? static_cast<QWidget *>(about()->closeButton()) : about(), key);
+                QVERIFY2(!about(), onButton ? "on the button" : "on the window");
+            }
         }
     }
 };

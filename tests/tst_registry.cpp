@@ -52,8 +52,7 @@ private slots:
         auto *fresh = static_cast<CountingForm *>(reg().show(QStringLiteral("Other")));
         QCOMPARE(fresh->loads, 1);
 
-        // Main gone, one visible window and one hidden: once the visible one is closed (its close box
-        // unloads it), the hidden one is unloaded with it and the program ends.
+        // Main gone, one window visible, one hidden: closing the visible one unloads both and ends the program.
         auto *hidden = static_cast<CountingForm *>(reg().show(QStringLiteral("Third")));
         reg().hide(QStringLiteral("Third"));
         reg().unload(QStringLiteral("Main"));
