@@ -1,6 +1,4 @@
-// Importing a teacher's file and exporting the bank from the program itself:
-// the preview, a cancel, the import and the refreshed practice window, banks
-// that cannot be written, and an export read back into an empty bank.
+// Importing a teacher's file and exporting the bank from the program itself, through its windows.
 #include "bankbuilder.h"
 #include "bankfile.h"
 #include "codepage.h"
