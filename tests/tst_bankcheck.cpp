@@ -83,9 +83,8 @@ private slots:
             blocks[i] = block;
             return aikenSource(QStringLiteral("冠词"), blocks);
         };
-        const QString explained = sampleBlocks(2, QStringLiteral("ABCD"), QString(), true).at(1);
         QTest::newRow("explanation before the choices")
-            << with(1, QString(explained).replace(QStringLiteral("A. a\n"), QStringLiteral("解析: 放错了\nA. a\n")))
+            << with(1, QString(good.at(1)).replace(QStringLiteral("A. a\n"), QStringLiteral("解析: 放错了\nA. a\n")))
             << QStringLiteral("解析: 放错了") << QStringLiteral("紧跟在 ANSWER 行之后");
         QTest::newRow("explanation after a blank line") << with(2, good.at(2) + QStringLiteral("\n解析: 隔了一行\n"))
                                                         << QStringLiteral("解析: 隔了一行") << QStringLiteral("紧跟在 ANSWER 行之后");

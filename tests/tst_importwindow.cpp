@@ -240,7 +240,6 @@ void TestImportWindow::anExportReadsBackIntoAnEmptyBank()
     const QString exported = QDir(elsewhere.path()).filePath(QStringLiteral("题库"));
     QList<QuestionRecord> rows = sampleRows(6, {QStringLiteral("甲类"), QStringLiteral("乙类")});
     rows[1].explanation = QStringLiteral("第二题的解析");
-    rows[4].explanation = QStringLiteral("{特殊} = 字符 # 的解析");
     {
         TempBank bank(rows, {QStringLiteral("全部中考试题"), QStringLiteral("甲类"), QStringLiteral("乙类")});
         PracticeWindow *form = openPracticeWindow();
