@@ -80,28 +80,21 @@ class TestBankImport : public QObject
 {
     Q_OBJECT
 private slots:
-    void encodingIsDetected_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("encoding");
-        const QString text = QStringLiteral("冠词\t“引号” ______ 𠀀\n第二行");
-        const QByteArray utf16le = QStringEncoder(QStringEncoder::Utf16LE)(text);
-        const QByteArray utf16be = QStringEncoder(QStringEncoder::Utf16BE)(text);
-        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << QStringLiteral("UTF-8（带 BOM）");
-        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE") + utf16le << QStringLiteral("UTF-16 LE");
-        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF") + utf16be << QStringLiteral("UTF-16 BE");
-        QTest::newRow("UTF-8") << text.toUtf8() << QStringLiteral("UTF-8");
-        QTest::newRow("GB18030, CR LF") << CodePage::encode(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n")))
-                                        << QStringLiteral("GB18030");
-    }
-
     void encodingIsDetected()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, encoding);
-        const Importers::Decoded decoded = Importers::decodeInput(bytes);
-        QCOMPARE(decoded.encoding, encoding);
-        QCOMPARE(decoded.text, QStringLiteral("冠词\t“引号” ______ 𠀀\n第二行"));
+        const QString text = QStringLiteral("冠词\t“引号” ______ 𠀀\n第二行");
+        const QList<std::pair<QByteArray, QString>> cases{
+            {QByteArray("\xEF\xBB\xBF") + text.toUtf8(), QStringLiteral("UTF-8（带 BOM）")},
+            {QByteArray("\xFF\xFE") + QStringEncoder(QStringEncoder::Utf16LE)(text), QStringLiteral("UTF-16 LE")},
+            {QByteArray("\xFE\xFF") + QStringEncoder(QStringEncoder::Utf16BE)(text), QStringLiteral("UTF-16 BE")},
+            {text.toUtf8(), QStringLiteral("UTF-8")},
+            {CodePage::encode(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n"))), QStringLiteral("GB18030")},
+        };
+        for (const auto &[bytes, encoding] : cases) {
+            const Importers::Decoded decoded = Importers::decodeInput(bytes);
+            QCOMPARE(decoded.encoding, encoding);
+            QCOMPARE(decoded.text, text);
+        }
     }
 
     void giftMultipleChoiceSubsetAndOtherKindsRejectedByLine()
@@ -235,7 +228,6 @@ private slots:
         const QByteArray oldCatalogue = CodePage::encode(QStringLiteral("全部中考试题\r\n甲类"));
         QVERIFY(writeBytes(bank.cataloguePath(), oldCatalogue));
         QVERIFY(bank.exec(QStringLiteral("DROP TABLE jx"))); // a bank made before explanations existed
-        const QList<QuestionRecord> before = rowsOf(bank.dbPath());
 
         // The skipped duplicates carry explanations of their own: they add none.
         const QString text = QStringLiteral(
@@ -256,7 +248,7 @@ private slots:
         const QList<QuestionRecord> after = rowsOf(bank.dbPath());
         const QString abcd = QStringLiteral("\nA. a\nB. b\nC. c\nD. d");
         QCOMPARE(fieldsOf(after),
-                 fieldsOf(before)
+                 fieldsOf(sampleRows(8))
                      + fieldsOf({row(9, QStringLiteral("New one ______.") + abcd, QStringLiteral("B"), QStringLiteral("乙类"),
                                      QStringLiteral("新题一的解析")),
                                  row(10, QStringLiteral("New two ______.") + abcd, QStringLiteral("D"), QStringLiteral("乙类"))}));
