@@ -148,9 +148,10 @@ void handlePostedEvents()
     QCoreApplication::sendPostedEvents();
 }
 
-void BM_NextWithPendingPick(benchmark::State &state)
+// Picks an option and clicks "下一题" once per iteration, from the first
+// question to the last and again.
+void pickAndMoveOn(benchmark::State &state, PracticeWindow *form)
 {
-    PracticeWindow *form = openPracticeWindow(int(state.range(0)));
     QPushButton *next = form->button(QStringLiteral("Command4"));
     QPushButton *first = form->button(QStringLiteral("Command2"));
     int left = form->cursor()->recordCount() - 1;
@@ -166,6 +167,11 @@ void BM_NextWithPendingPick(benchmark::State &state)
         handlePostedEvents();
         --left;
     }
+}
+
+void BM_NextWithPendingPick(benchmark::State &state)
+{
+    pickAndMoveOn(state, openPracticeWindow(int(state.range(0))));
     WindowRegistry::instance().reset();
 }
 
@@ -204,22 +210,8 @@ PracticeWindow *openPracticeWindowWithExplanation(int rows)
 void BM_NextWithPendingPickExplained(benchmark::State &state)
 {
     PracticeWindow *form = openPracticeWindowWithExplanation(int(state.range(0)));
-    QPushButton *next = form->button(QStringLiteral("Command4"));
-    QPushButton *first = form->button(QStringLiteral("Command2"));
     auto *explanation = WindowRegistry::instance().findWindow<ExplanationWindow>(QStringLiteral("frmExplain"));
-    int left = form->cursor()->recordCount() - 1;
-    for (auto _ : state) {
-        if (left == 0) {
-            state.PauseTiming();
-            first->click();
-            left = form->cursor()->recordCount() - 1;
-            state.ResumeTiming();
-        }
-        form->optionButton(left % 4)->click();
-        next->click();
-        handlePostedEvents();
-        --left;
-    }
+    pickAndMoveOn(state, form);
     state.counters["shown"] = double(explanation->explanationBox()->toPlainText().size());
     WindowRegistry::instance().reset();
 }
